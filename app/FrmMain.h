@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/Controls.h"
+#include "app/GameState.h"
+
+#include <array>
+#include <vector>
+
+namespace app {
+
+class Random;
+class Runtime;
+
+inline const std::array<QString, 6> LevelCaption = {
+    QStringLiteral("Level 1"), QStringLiteral("Level 2"), QStringLiteral("Level 3"),
+    QStringLiteral("Level 4"), QStringLiteral("Level 5"), QStringLiteral("Level 6")};
+
+// Window heights, title bar and borders included: the top row alone, or with the results list.
+inline constexpr float PlayHeight = 1300;
+inline constexpr float ResultsHeight = 5000;
+
+inline constexpr int DesignClientWidth = 10710;
+inline constexpr int DesignClientHeight = 930;
+
+inline const QString AppTitle = QStringLiteral("Orthovane");
+
+// The one window: every control, the game state, and the runtime services it calls.
+// The hidden pools are plain model objects; only the visible controls ever get widgets.
+class FrmMain {
+public:
+    FrmMain(Runtime& runtime, Random& random);
+    FrmMain(const FrmMain&) = delete;
+    FrmMain& operator=(const FrmMain&) = delete;
+
+    Window Me;
+
+    // In the window's design order.
+    CommandButton ComStop;
+    ListBox List7;
+    CommandButton ComSayAgain;
+    CommandButton ComStart;
+    TextBox inputbox;
+    ListBox List6;
+    ListBox List5;
+    ListBox List4;
+    ListBox List3;
+    ListBox List2;
+    ListBox List1;
+    Label Label2;
+    Label Label1;
+
+    GameState state;
+
+    Runtime& runtime;
+    Random& random;
+
+    // Level k (1..6) always uses pool List k.
+    ListBox& Pool(int level);
+    // Every control, in design order.
+    std::vector<Control*> Controls();
+};
+
+}  // namespace app

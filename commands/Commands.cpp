@@ -1,0 +1,119 @@
+#include "commands/Commands.h"
+
+#include "app/FrmMain.h"
+#include "app/Runtime.h"
+#include "speech/Voice.h"
+#include "wordstore/Pools.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace commands {
+
+using app::LevelCaption;
+
+Commands::Commands(app::FrmMain& form) : f_(form), game_(form, [this] { FinishGame(); }) {
+    f_.ComStart.onClick = [this] { ComStart_Click(); };
+    f_.ComStop.onClick = [this] { ComStop_Click(); };
+    f_.ComSayAgain.onClick = [this] { ComSayAgain_Click(); };
+    f_.Label1.onClick = [this] { Label1_Click(); };
+    f_.inputbox.onKeyPress = [this](int& key) { game_.inputbox_KeyPress(key); };
+    f_.Me.onUnload = [this] { Form_Unload(); };
+}
+
+void Commands::Form_Load(const std::function<std::unique_ptr<speech::Voice>()>& createVoice,
+                         const QString& wordFilePath) {
+    f_.state.Voice = createVoice();
+    if (wordstore::LoadWords(f_, wordFilePath) == app::Err::FileNotFound) {
+        f_.runtime.MsgBox(wordstore::MissingFileMessage(), app::vbCritical, app::AppTitle);
+        // The game cannot be played without words; ending with success would hide that.
+        exitStatus_ = 1;
+        f_.Me.Unload();
+        return;
+    }
+    f_.Me.Show();
+    f_.inputbox.SetFocus();
+}
+
+void Commands::ComStart_Click() {
+    auto& s = f_.state;
+    f_.ComSayAgain.setVisible(true);
+    s.WordIndex = 0;
+    s.AnsweredCount.reset();
+    s.CorrectCount.reset();
+    s.LoggedCorrectCount.reset();
+    f_.inputbox.setEnabled(true);
+    f_.Me.setHeight(app::PlayHeight);
+    f_.inputbox.SetFocus();
+    f_.Label1.setEnabled(false);
+    f_.List7.Clear();
+    f_.ComStop.setVisible(true);
+    f_.ComStart.setVisible(false);
+    f_.runtime.DoEvents();
+    for (int level = 1; level <= 6; ++level) {
+        if (f_.Label1.Caption() == LevelCaption[std::size_t(level - 1)]) {
+            game_.PickLevelWords(f_.Pool(level));
+        }
+    }
+    speech::SpeakPrompt(*s.Voice, s.LevelWords(0));
+}
+
+void Commands::ComStop_Click() { FinishGame(); }
+
+void Commands::FinishGame() {
+    auto& s = f_.state;
+    f_.inputbox.setEnabled(false);
+    f_.List7.AddItem(game::SummaryLine(s.CorrectCount, s.AnsweredCount));
+    f_.ComSayAgain.setVisible(false);
+    f_.Me.setHeight(app::ResultsHeight);
+    f_.List7.setVisible(true);
+    f_.Label1.setCaption(LevelCaption[0]);
+    f_.Label1.setEnabled(true);
+    f_.ComStop.setVisible(false);
+    f_.ComStart.setVisible(true);
+}
+
+void Commands::ComSayAgain_Click() {
+    auto& s = f_.state;
+    s.Voice->Speak(s.LevelWords(s.WordIndex), 0);
+    f_.inputbox.SetFocus();
+}
+
+void Commands::Label1_Click() {
+    const QString caption = f_.Label1.Caption();
+    for (std::size_t i = 0; i < LevelCaption.size(); ++i) {
+        if (caption == LevelCaption[i]) {
+            f_.Label1.setCaption(LevelCaption[(i + 1) % LevelCaption.size()]);
+            return;
+        }
+    }
+}
+
+void Commands::Form_Unload() {
+    auto& me = f_.Me;
+    auto& rt = f_.runtime;
+    // From here on a statement that fails is skipped and the next one runs.
+    auto attempt = [](auto&& statement) {
+        try {
+            statement();
+        } catch (const app::RuntimeError&) {
+        }
+    };
+    // Only to pace the drawing: the loop itself tests the top edge after every step.
+    const double expectedSteps = std::max(1.0, std::floor(double(rt.ScreenWidth() - me.Top()) / 30) + 1);
+    int step = 0;
+    do {
+        const float topBefore = me.Top();
+        attempt([&] { me.setTop(me.Top() + 30); });
+        attempt([&] { me.setLeft(me.Left() + 30); });
+        attempt([&] { me.setWidth(me.Width() - 60); });
+        attempt([&] { me.setHeight(me.Height() - 60); });
+        ++step;
+        rt.AnimationFrame(std::min(1.0, step / expectedSteps));
+        // A window the platform will not move never reaches the edge; close it where it is.
+        if (!(me.Top() > topBefore)) break;
+    } while (!(me.Top() > rt.ScreenWidth()));
+    rt.End(exitStatus_);
+}
+
+}  // namespace commands

@@ -1,0 +1,100 @@
+#include "game/Game.h"
+
+#include "app/FrmMain.h"
+#include "app/Random.h"
+#include "app/Runtime.h"
+#include "game/DrawBag.h"
+#include "speech/Voice.h"
+
+#include <cmath>
+
+namespace game {
+
+using speech::SpeakPrompt;
+
+Game::Game(app::FrmMain& form, std::function<void()> finishGame)
+    : f_(form), finishGame_(std::move(finishGame)) {}
+
+void Game::PickLevelWords(app::ListBox& pool) {
+    // Taking the lines hands them to the bag and clears the pool in one move.
+    DrawBag bag(pool.TakeItems());
+    pool.Reserve(bag.Count(), 0);
+    while (bag.Count() != 0) {
+        f_.random.Randomize(f_.runtime.Timer());
+        const float r = f_.random.Rnd();
+        const auto k = qsizetype(std::floor(double(r) * double(bag.Count()) + 1));
+        pool.AddItem(bag.Item(k));
+        bag.Remove(k);
+    }
+    for (int i = 0; i <= 9; ++i) f_.state.LevelWords(i) = pool.List(i);
+}
+
+void Game::inputbox_KeyPress(int& keyAscii) {
+    keyAscii = QChar::toLower(char32_t(keyAscii));
+    if (keyAscii == 8) return;
+    if (keyAscii == 13) CheckAnswer();
+    if (keyAscii < 97) keyAscii = 0;
+    if (keyAscii > 122) keyAscii = 0;
+}
+
+void Game::CheckAnswer() {
+    auto& s = f_.state;
+    const int k = s.WordIndex;
+    if (k < 0 || k > 9) return;
+    const bool correct = f_.inputbox.Text() == s.LevelWords(k);
+    if (correct) {
+        s.Voice->Speak(speech::Phrase::Correct, 0);
+        s.CorrectCount.increment();
+    } else {
+        s.Voice->Speak(speech::Phrase::Wrong, 0);
+    }
+    LogAnswer();
+    f_.inputbox.setText(QString());
+    f_.runtime.DoEvents();
+    if (k <= 8) {
+        s.WordIndex = std::int16_t(k + 1);
+        SpeakPrompt(*s.Voice, s.LevelWords(k + 1));
+    } else {
+        NextLevel();
+    }
+}
+
+void Game::LogAnswer() {
+    auto& s = f_.state;
+    const int p = s.LoggedCorrectCount;
+    s.AnsweredCount.increment();
+    const QString& expected = s.LevelWords(s.WordIndex);
+    if (s.CorrectCount == p + 1) {
+        f_.List7.AddItem(AnswerLine(expected, f_.inputbox.Text(), true));
+        s.LoggedCorrectCount.increment();
+    } else {
+        f_.List7.AddItem(AnswerLine(expected, f_.inputbox.Text(), false));
+    }
+}
+
+void Game::NextLevel() {
+    auto& s = f_.state;
+    const QString caption = f_.Label1.Caption();
+    for (int level = 1; level <= 5; ++level) {
+        if (caption == app::LevelCaption[std::size_t(level - 1)]) {
+            f_.Label1.setCaption(app::LevelCaption[std::size_t(level)]);
+            PickLevelWords(f_.Pool(level + 1));
+            s.WordIndex = 0;
+            SpeakPrompt(*s.Voice, s.LevelWords(0));
+            return;
+        }
+    }
+    if (f_.Label1.Caption() == app::LevelCaption[5] && s.WordIndex == 9) finishGame_();
+    if (s.CorrectCount == 60) s.Voice->Speak(speech::Phrase::Praise, 0);
+}
+
+QString AnswerLine(const QString& expected, const QString& entry, bool correct) {
+    return expected + QStringLiteral("  ") + entry + QStringLiteral("  ") +
+           (correct ? QStringLiteral("Correct") : QStringLiteral("Wrong"));
+}
+
+QString SummaryLine(int correct, int answered) {
+    return QString::number(correct) + QStringLiteral(" Correct Out Of ") + QString::number(answered);
+}
+
+}  // namespace game

@@ -1,0 +1,48 @@
+// The composition root: the real runtime, window and voice, then start-up and the event loop.
+#include "app/FrmMain.h"
+#include "app/Random.h"
+#include "commands/Commands.h"
+#include "platform/ErrorReport.h"
+#include "platform/EventLoopWaiter.h"
+#include "platform/FormView.h"
+#include "platform/QtRuntime.h"
+#include "speech/FliteSynth.h"
+#include "speech/PulseOutput.h"
+#include "speech/SpeechVoice.h"
+#include "wordstore/Pools.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <random>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(app::AppTitle);
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    std::random_device entropy;
+    app::MixingRandom random((std::uint64_t(entropy()) << 32) | entropy());
+    platform::QtRuntime runtime;
+    app::FrmMain form(runtime, random);
+    commands::Commands commands(form);
+    platform::FormView view(form, runtime);
+
+    speech::PulseOutput output;
+    platform::EventLoopWaiter waiter;
+    std::unique_ptr<speech::FliteSynth> synth;
+    auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
+        synth = std::make_unique<speech::FliteSynth>();
+        if (!output.open(16000)) {
+            std::fprintf(stderr, "orthovane: no sound server (%s); the words will not be heard\n",
+                         output.lastError().toLocal8Bit().constData());
+        }
+        return std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
+    };
+
+    platform::RunGuarded(runtime, [&] {
+        commands.Form_Load(createVoice,
+                           wordstore::WordFilePath(QCoreApplication::applicationDirPath()));
+    });
+    return application.exec();
+}

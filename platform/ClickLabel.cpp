@@ -1,0 +1,20 @@
+#include "platform/ClickLabel.h"
+
+#include "app/Controls.h"
+#include "platform/ErrorReport.h"
+
+#include <QMouseEvent>
+
+namespace platform {
+
+ClickLabel::ClickLabel(app::Label& model, app::Runtime& runtime, QWidget* parent)
+    : QLabel(parent), model_(model), runtime_(runtime) {}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        RunGuarded(runtime_, [this] { model_.Click(); });
+    }
+    QLabel::mouseReleaseEvent(event);
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#include "platform/ErrorReport.h"
+
+#include "app/FrmMain.h"
+#include "app/RuntimeError.h"
+
+#include <new>
+
+namespace platform {
+
+QString UntrappedErrorText(int number, const QString& description) {
+    return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
+}
+
+void RunGuarded(app::Runtime& runtime, const std::function<void()>& handler) {
+    int number = 0;
+    QString description;
+    try {
+        handler();
+        return;
+    } catch (const app::RuntimeError& e) {
+        number = e.number();
+        description = e.description();
+    } catch (const std::bad_alloc&) {
+        number = 7;
+        description = QStringLiteral("Out of memory");
+    }
+    runtime.MsgBox(UntrappedErrorText(number, description), app::vbCritical, app::AppTitle);
+    runtime.End(UntrappedErrorExitStatus);
+}
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+#include "platform/Fonts.h"
+
+#include <QFontDatabase>
+#include <QtMath>
+
+namespace platform {
+
+QString SansSerifFamily() {
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::families();
+        for (const QString& f : {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                 QStringLiteral("DejaVu Sans")}) {
+            if (families.contains(f, Qt::CaseInsensitive)) return f;
+        }
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }();
+    return family;
+}
+
+QFont FontFor(const app::FontSpec& spec) {
+    QFont font(SansSerifFamily());
+    const double points = spec.points > 0 ? spec.points : 8.0;
+    font.setPixelSize(qMax(1, qRound(points * 96.0 / 72.0)));
+    font.setBold(spec.bold);
+    return font;
+}
+
+}  // namespace platform

@@ -1,0 +1,182 @@
+#include "platform/FormView.h"
+
+#include "app/FrmMain.h"
+#include "platform/ClickLabel.h"
+#include "platform/EntryBox.h"
+#include "platform/ErrorReport.h"
+#include "platform/Fonts.h"
+#include "platform/QtRuntime.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+int px(double twips) { return int(std::lround(twips / app::TwipsPerPixel)); }
+QColor qcolor(app::Rgb c) { return QColor(c.red, c.green, c.blue); }
+}  // namespace
+
+FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      form_(form),
+      runtime_(runtime) {
+    setWindowTitle(form.Me.Caption());
+    setWindowIcon(QIcon(QStringLiteral(":/orthovane/orthovane.xpm")));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, qcolor(form.Me.BackColor()));
+    pal.setColor(QPalette::Button, qcolor(app::LightGrey));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    runtime_.setWindow(this);
+
+    // Created in tab order, so focus moves as the design's tab indices say: the entry box, Start,
+    // Say Again, the results list, Stop.
+    entry_ = new EntryBox(form.inputbox, runtime_, this);
+    start_ = makeButton(form.ComStart);
+    sayAgain_ = makeButton(form.ComSayAgain);
+    results_ = new QListWidget(this);
+    stop_ = makeButton(form.ComStop);
+    label2_ = new QLabel(this);
+    label1_ = new ClickLabel(form.Label1, runtime_, this);
+    setTabOrder(entry_, start_);
+    setTabOrder(start_, sayAgain_);
+    setTabOrder(sayAgain_, results_);
+    setTabOrder(results_, stop_);
+
+    label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label1_->setAutoFillBackground(true);
+    label2_->setAutoFillBackground(true);
+    results_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    label1_->setAccessibleName(QStringLiteral("Level"));
+    label1_->setAccessibleDescription(QStringLiteral("The starting level; click to change it"));
+    entry_->setAccessibleName(QStringLiteral("Answer"));
+    entry_->setAccessibleDescription(QStringLiteral("Type the word you hear, then press Enter"));
+    results_->setAccessibleName(QStringLiteral("Results"));
+    label2_->setAccessibleName(QStringLiteral("About"));
+
+    auto watch = [this](app::Control& control, QWidget* widget, auto sync) {
+        widget->setFont(FontFor(control.Font()));
+        place(widget, control);
+        sync();
+        connect(&control, &app::Control::changed, this, sync);
+    };
+    watch(form.Label1, label1_, [this] {
+        const auto& m = form_.Label1;
+        label1_->setText(m.Caption());
+        label1_->setToolTip(m.ToolTip());
+        label1_->setEnabled(m.Enabled());
+        label1_->setVisible(m.Visible());
+        QPalette p = label1_->palette();
+        p.setColor(QPalette::Window, qcolor(m.BackColor()));
+        label1_->setPalette(p);
+    });
+    watch(form.Label2, label2_, [this] {
+        const auto& m = form_.Label2;
+        label2_->setText(m.Caption());
+        label2_->setToolTip(m.ToolTip());
+        label2_->setVisible(m.Visible());
+        QPalette p = label2_->palette();
+        p.setColor(QPalette::Window, qcolor(m.BackColor()));
+        label2_->setPalette(p);
+    });
+    watch(form.inputbox, entry_, [this] {
+        const auto& m = form_.inputbox;
+        if (entry_->text() != m.Text()) entry_->setText(m.Text());
+        entry_->setEnabled(m.Enabled());
+        entry_->setVisible(m.Visible());
+    });
+    connect(&form.inputbox, &app::TextBox::focusRequested, this,
+            [this] { entry_->setFocus(Qt::OtherFocusReason); });
+    watch(form.List7, results_, [this] { syncResults(); });
+
+    connect(&form.Me, &app::Window::changed, this, [this] { syncWindow(); });
+
+    // A new window opens centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        const float left = float(avail.x() * app::TwipsPerPixel) +
+                           (float(avail.width() * app::TwipsPerPixel) - form.Me.Width()) / 2;
+        const float top = float(avail.y() * app::TwipsPerPixel) +
+                          (float(avail.height() * app::TwipsPerPixel) - app::ResultsHeight) / 2;
+        form.Me.PlacedAt(std::max(0.0f, left), std::max(0.0f, top));
+    }
+    syncWindow();
+}
+
+QPushButton* FormView::makeButton(app::Control& control) {
+    auto& model = static_cast<app::CommandButton&>(control);
+    auto* button = new QPushButton(this);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFont(FontFor(model.Font()));
+    place(button, model);
+    auto sync = [this, button, &model] {
+        button->setText(model.Caption());
+        button->setVisible(model.Visible());
+        button->setEnabled(model.Enabled());
+        QPalette p = button->palette();
+        p.setColor(QPalette::Button, qcolor(model.BackColor()));
+        button->setPalette(p);
+    };
+    sync();
+    connect(&model, &app::Control::changed, this, sync);
+    connect(button, &QPushButton::clicked, this,
+            [this, &model] { RunGuarded(runtime_, [&model] { model.Click(); }); });
+    return button;
+}
+
+void FormView::place(QWidget* widget, const app::Control& control) {
+    const auto& r = control.Rect();
+    widget->setGeometry(px(r.left), px(r.top), px(r.width), px(r.height));
+}
+
+void FormView::syncResults() {
+    const auto& model = form_.List7;
+    results_->setVisible(model.Visible());
+    if (results_->count() > model.ListCount()) results_->clear();
+    for (qsizetype i = 0; i < results_->count(); ++i) {
+        if (results_->item(int(i))->text() != model.ItemView(i)) {
+            results_->clear();
+            break;
+        }
+    }
+    for (qsizetype i = results_->count(); i < model.ListCount(); ++i) {
+        results_->addItem(model.ItemView(i).toString());
+    }
+}
+
+void FormView::syncWindow() {
+    const auto& me = form_.Me;
+    syncing_ = true;
+    const QSize client(std::max(1, px(me.ClientWidth())), std::max(1, px(me.ClientHeight())));
+    // The user never resizes the window: its height is the layout's state.
+    setFixedSize(client);
+    move(px(me.Left()), px(me.Top()));
+    syncing_ = false;
+    if (me.Visible() && !isVisible()) show();
+}
+
+void FormView::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (syncing_ || unloading_ || !isVisible()) return;
+    // The window manager or the user moved the window: the model follows.
+    form_.Me.PlacedAt(float(x() * app::TwipsPerPixel), float(y() * app::TwipsPerPixel));
+}
+
+void FormView::closeEvent(QCloseEvent* event) {
+    // Closing cannot be refused; the unload ends the program itself.
+    event->ignore();
+    if (unloading_) return;
+    unloading_ = true;
+    RunGuarded(runtime_, [this] { form_.Me.Unload(); });
+}
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace app {
+class Control;
+class FrmMain;
+}  // namespace app
+
+namespace platform {
+
+class ClickLabel;
+class EntryBox;
+class QtRuntime;
+
+// Draws the window model and turns real input into the model's events. It holds no game state:
+// every widget mirrors its control, and only the visible controls have widgets.
+class FormView final : public QWidget {
+    Q_OBJECT
+public:
+    FormView(app::FrmMain& form, QtRuntime& runtime);
+
+    ClickLabel* label1() const { return label1_; }
+    QLabel* label2() const { return label2_; }
+    EntryBox* entry() const { return entry_; }
+    QPushButton* startButton() const { return start_; }
+    QPushButton* stopButton() const { return stop_; }
+    QPushButton* sayAgainButton() const { return sayAgain_; }
+    QListWidget* results() const { return results_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void place(QWidget* widget, const app::Control& control);
+    void syncWindow();
+    void syncResults();
+    QPushButton* makeButton(app::Control& control);
+
+    app::FrmMain& form_;
+    QtRuntime& runtime_;
+    ClickLabel* label1_;
+    QLabel* label2_;
+    EntryBox* entry_;
+    QPushButton* start_;
+    QPushButton* stop_;
+    QPushButton* sayAgain_;
+    QListWidget* results_;
+    bool syncing_ = false;
+    bool unloading_ = false;
+};
+
+}  // namespace platform

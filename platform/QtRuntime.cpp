@@ -1,0 +1,71 @@
+#include "platform/QtRuntime.h"
+
+#include "app/Controls.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace platform {
+
+QtRuntime::QtRuntime(EndHandler end) : end_(std::move(end)) {
+    if (!end_) {
+        end_ = [](int status) {
+            std::fflush(nullptr);
+            std::_Exit(status);
+        };
+    }
+}
+
+void QtRuntime::DoEvents() {
+    // Repaints and other window-system work; keys and clicks wait, in order, for the main loop.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
+    const auto icon = (style & 0x70) == app::vbCritical ? QMessageBox::Critical
+                                                        : QMessageBox::Information;
+    QMessageBox box(icon, title, prompt, QMessageBox::Ok, window_);
+    box.exec();
+}
+
+void QtRuntime::End(int exitStatus) { end_(exitStatus); }
+
+float QtRuntime::ScreenWidth() const {
+    const QScreen* screen = window_ && window_->screen() ? window_->screen()
+                                                         : QGuiApplication::primaryScreen();
+    return screen ? float(screen->geometry().width() * app::TwipsPerPixel) : 0.0f;
+}
+
+double QtRuntime::Timer() const {
+    // Seconds since local midnight. Converting to local time is slow, so the conversion is
+    // redone only when the second changes; a level draw asks once per word.
+    static thread_local std::time_t lastSecond = -1;
+    static thread_local double lastValue = 0;
+    const std::time_t now = std::time(nullptr);
+    if (now != lastSecond) {
+        std::tm local{};
+        localtime_r(&now, &local);
+        lastSecond = now;
+        lastValue = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
+    }
+    return lastValue;
+}
+
+void QtRuntime::AnimationFrame(double progress) {
+    if (!window_ || !window_->isVisible()) return;
+    if (!animation_.isValid()) animation_.start();
+    // Draw the new geometry, then wait for this step's moment so the whole slide takes the same
+    // time on any screen.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const qint64 due = qint64(progress * AnimationMs);
+    const qint64 ahead = due - animation_.elapsed();
+    if (ahead > 0) QThread::msleep(std::uint64_t(ahead));
+}
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/Runtime.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+namespace platform {
+
+// The window runtime the game expects, on Qt.
+class QtRuntime final : public app::Runtime {
+public:
+    using EndHandler = std::function<void(int exitStatus)>;
+    // The default end terminates the process at once with the status.
+    explicit QtRuntime(EndHandler end = {});
+
+    // The window that message boxes belong to and whose closing is animated.
+    void setWindow(QWidget* window) { window_ = window; }
+
+    void DoEvents() override;
+    void MsgBox(const QString& prompt, int style, const QString& title) override;
+    void End(int exitStatus) override;
+    float ScreenWidth() const override;
+    double Timer() const override;
+    void AnimationFrame(double progress) override;
+
+    // How long the whole closing animation takes, however many steps the screen needs.
+    static constexpr int AnimationMs = 800;
+
+private:
+    EndHandler end_;
+    QPointer<QWidget> window_;
+    QElapsedTimer animation_;
+};
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "speech/AudioOutput.h"
+
+#include <QString>
+
+struct pa_simple;
+
+namespace speech {
+
+// Playback through the PulseAudio simple API (PulseAudio itself, or PipeWire's pulse server).
+// With no server the phrase is silent but still takes its duration, so the game stays usable; a
+// server that appears later is picked up. A playback failure reconnects once and plays the phrase
+// again; if that fails too it is the run-time error of the failed call.
+class PulseOutput final : public AudioOutput {
+public:
+    // `server` empty: the default server.
+    explicit PulseOutput(QString server = QString());
+    ~PulseOutput() override;
+
+    // Connects ahead of the first phrase; false (with lastError) when there is no server.
+    bool open(int sampleRate) { return connect(sampleRate); }
+    void play(const Pcm& pcm) override;
+    bool connected() const { return stream_ != nullptr; }
+    // The error text of the last failed connect.
+    const QString& lastError() const { return lastError_; }
+
+private:
+    bool connect(int sampleRate);
+    void disconnect();
+    bool playOnce(const Pcm& pcm, int& error);
+
+    QString server_;
+    pa_simple* stream_ = nullptr;
+    int rate_ = 0;
+    QString lastError_;
+};
+
+}  // namespace speech

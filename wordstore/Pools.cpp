@@ -1,0 +1,72 @@
+#include "wordstore/Pools.h"
+
+#include "app/FrmMain.h"
+#include "wordstore/WordFile.h"
+
+namespace wordstore {
+
+QString WordFilePath(const QString& programDir) { return programDir + u'/' + WordFileName; }
+
+int PoolFor(qsizetype length) {
+    // Six independent tests, in this order; the ranges do not overlap.
+    int pool = 0;
+    if (length < 4) pool = 1;
+    if (length < 6 && length > 3) pool = 2;
+    if (length < 8 && length > 5) pool = 3;
+    if (length < 10 && length > 7) pool = 4;
+    if (length < 12 && length > 9) pool = 5;
+    if (length > 13) pool = 6;
+    return pool;
+}
+
+namespace {
+
+void lowerAsciiInto(const QString& word, QString& out) {
+    out.resize(word.size());
+    const QChar* s = word.constData();
+    QChar* d = out.data();
+    for (qsizetype i = 0, n = word.size(); i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        d[i] = QChar(char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c));
+    }
+}
+
+}  // namespace
+
+int LoadWords(app::FrmMain& form, ByteSource& source) {
+    auto& state = form.state;
+    try {
+        FieldReader reader(source);
+        QString lower;
+        while (reader.next(state.FileWord)) {
+            const int pool = PoolFor(state.FileWord.size());
+            if (pool == 0) continue;
+            if (reader.lastWasAscii()) {
+                lowerAsciiInto(state.FileWord, lower);
+            } else {
+                lower = state.FileWord.toLower();
+            }
+            form.Pool(pool).AddItem(lower);
+        }
+    } catch (const app::RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+int LoadWords(app::FrmMain& form, const QString& path) {
+    try {
+        form.state.FileNumber = 1;
+        FileSource file(path);
+        return LoadWords(form, file);
+    } catch (const app::RuntimeError& e) {
+        return e.number();
+    }
+}
+
+QString MissingFileMessage() {
+    return QStringLiteral("Can Not Find Database File ") + WordFileName +
+           QStringLiteral(" It's Missing or Corrupted");
+}
+
+}  // namespace wordstore

@@ -1,0 +1,292 @@
+#include "wordstore/WordFile.h"
+
+#include "app/RuntimeError.h"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace wordstore {
+
+using app::Err::DeviceIO;
+using app::Err::FileNotFound;
+using app::Err::PathFileAccess;
+using app::Err::PermissionDenied;
+using app::RuntimeError;
+
+FileSource::FileSource(const QString& path) {
+    const QByteArray native = path.toLocal8Bit();
+    fd_ = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) {
+        switch (errno) {
+            case ENOENT: throw RuntimeError(FileNotFound);
+            case EACCES:
+            case EPERM: throw RuntimeError(PermissionDenied);
+            default: throw RuntimeError(PathFileAccess);
+        }
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw RuntimeError(PathFileAccess);
+    }
+    // Regular files never block; clear the flag so reads behave as plain sequential input.
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+}
+
+FileSource::~FileSource() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t FileSource::read(char* buffer, std::size_t capacity) {
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer, capacity);
+        if (n >= 0) return std::size_t(n);
+        if (errno != EINTR) throw RuntimeError(DeviceIO);
+    }
+}
+
+namespace {
+
+constexpr std::size_t ChunkBytes = 64 * 1024;
+constexpr char16_t CtrlZ = 0x1A;
+
+bool isBlank(char16_t u) { return u == u' ' || u == u'\t'; }
+bool endsField(char16_t u) { return u == u',' || u == u'\n' || u == u'\r'; }
+
+// The characters Windows-1252 puts in 0x80..0x9F; the rest of the code page is Latin-1.
+constexpr std::array<char16_t, 32> Cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool isValidUtf8(const unsigned char* s, std::size_t n) {
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        char32_t cp;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < len) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        static constexpr char32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += len;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The file as a stream of code units: bytes, or 16-bit units after a UTF-16 byte order mark.
+// Units are held widened to 16 bits either way; `bytes_` says how to decode a finished field.
+class FieldReader::Units {
+public:
+    explicit Units(ByteSource& source) : source_(source) {
+        raw_.resize(ChunkBytes);
+        fillRaw(0);
+        const auto* b = reinterpret_cast<const unsigned char*>(raw_.data());
+        std::size_t skip = 0;
+        if (rawLen_ >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+            skip = 3;
+        } else if (rawLen_ >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+            skip = 2;
+            mode_ = Mode::Utf16LE;
+        } else if (rawLen_ >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+            skip = 2;
+            mode_ = Mode::Utf16BE;
+        }
+        rawPos_ = skip;
+        convert();
+    }
+
+    bool next(QString& out) {
+        field_.clear();
+        ascii_ = true;
+        int u = peek();
+        while (u >= 0 && isBlank(char16_t(u))) {
+            ++pos_;
+            u = peek();
+        }
+        if (u < 0) return false;
+        if (u == u'"') {
+            ++pos_;
+            takeUntil([](char16_t c) { return c == u'"'; });
+            if (peek() == u'"') {
+                ++pos_;
+                // Anything between the closing quote and the delimiter is not part of the word.
+                while ((u = peek()) >= 0 && !endsField(char16_t(u))) ++pos_;
+            }
+        } else {
+            takeUntil(endsField);
+            while (!field_.empty() && isBlank(field_.back())) field_.pop_back();
+        }
+        consumeDelimiter();
+        decode(out);
+        return true;
+    }
+
+    bool lastWasAscii() const { return ascii_; }
+
+private:
+    enum class Mode { Bytes, Utf16LE, Utf16BE };
+
+    // The next unit, or -1 at the end of the file (Ctrl+Z included).
+    int peek() {
+        if (pos_ == len_ && !refill()) return -1;
+        const char16_t u = units_[pos_];
+        if (u == CtrlZ) {
+            ended_ = true;
+            len_ = pos_;
+            return -1;
+        }
+        return u;
+    }
+
+    template <class Stop>
+    void takeUntil(Stop stop) {
+        for (;;) {
+            if (pos_ == len_ && !refill()) return;
+            const std::size_t begin = pos_;
+            char16_t seen = 0;
+            while (pos_ < len_) {
+                const char16_t u = units_[pos_];
+                if (u == CtrlZ || stop(u)) break;
+                seen |= u;
+                ++pos_;
+            }
+            field_.append(units_.data() + begin, pos_ - begin);
+            if (seen >= 0x80) ascii_ = false;
+            if (pos_ < len_) {
+                if (units_[pos_] == CtrlZ) {
+                    ended_ = true;
+                    len_ = pos_;
+                }
+                return;
+            }
+        }
+    }
+
+    void consumeDelimiter() {
+        const int u = peek();
+        if (u == u',' || u == u'\n') {
+            ++pos_;
+        } else if (u == u'\r') {
+            ++pos_;
+            if (peek() == u'\n') ++pos_;
+        }
+    }
+
+    void decode(QString& out) {
+        const std::size_t n = field_.size();
+        if (mode_ != Mode::Bytes || ascii_) {
+            out.resize(qsizetype(n));
+            std::copy(field_.begin(), field_.end(), reinterpret_cast<char16_t*>(out.data()));
+            return;
+        }
+        bytes_.resize(n);
+        for (std::size_t i = 0; i < n; ++i) bytes_[i] = static_cast<unsigned char>(field_[i]);
+        if (isValidUtf8(bytes_.data(), n)) {
+            out = QString::fromUtf8(reinterpret_cast<const char*>(bytes_.data()), qsizetype(n));
+            return;
+        }
+        out.resize(qsizetype(n));
+        auto* d = reinterpret_cast<char16_t*>(out.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char c = bytes_[i];
+            d[i] = (c >= 0x80 && c < 0xA0) ? Cp1252High[c - 0x80] : char16_t(c);
+        }
+    }
+
+    bool refill() {
+        if (ended_ || sourceDone_) return false;
+        // Keep a trailing half unit of UTF-16 for the next read.
+        const std::size_t carry = rawLen_ - rawPos_;
+        if (carry > 0) std::copy(raw_.begin() + long(rawPos_), raw_.begin() + long(rawLen_), raw_.begin());
+        fillRaw(carry);
+        rawPos_ = 0;
+        convert();
+        return len_ > 0;
+    }
+
+    void fillRaw(std::size_t keep) {
+        rawLen_ = keep;
+        while (rawLen_ < raw_.size()) {
+            const std::size_t n = source_.read(raw_.data() + rawLen_, raw_.size() - rawLen_);
+            if (n == 0) {
+                sourceDone_ = true;
+                break;
+            }
+            rawLen_ += n;
+        }
+    }
+
+    void convert() {
+        const auto* b = reinterpret_cast<const unsigned char*>(raw_.data());
+        pos_ = 0;
+        if (mode_ == Mode::Bytes) {
+            len_ = rawLen_ - rawPos_;
+            units_.resize(len_);
+            for (std::size_t i = 0; i < len_; ++i) units_[i] = b[rawPos_ + i];
+            rawPos_ = rawLen_;
+        } else {
+            len_ = (rawLen_ - rawPos_) / 2;
+            units_.resize(len_);
+            const bool le = mode_ == Mode::Utf16LE;
+            for (std::size_t i = 0; i < len_; ++i) {
+                const unsigned char x = b[rawPos_ + 2 * i], y = b[rawPos_ + 2 * i + 1];
+                units_[i] = le ? char16_t(x | (y << 8)) : char16_t((x << 8) | y);
+            }
+            rawPos_ += 2 * len_;
+            // An odd last byte at the very end of the file is no character.
+            if (sourceDone_) rawPos_ = rawLen_;
+        }
+    }
+
+    ByteSource& source_;
+    Mode mode_ = Mode::Bytes;
+    std::vector<char> raw_;
+    std::size_t rawLen_ = 0;
+    std::size_t rawPos_ = 0;
+    bool sourceDone_ = false;
+    bool ended_ = false;
+
+    std::vector<char16_t> units_;
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+
+    std::u16string field_;
+    std::vector<unsigned char> bytes_;
+    bool ascii_ = true;
+};
+
+FieldReader::FieldReader(ByteSource& source) : units_(std::make_unique<Units>(source)) {}
+FieldReader::~FieldReader() = default;
+
+bool FieldReader::next(QString& field) { return units_->next(field); }
+bool FieldReader::lastWasAscii() const { return units_->lastWasAscii(); }
+
+}  // namespace wordstore

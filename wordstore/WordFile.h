@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+
+namespace wordstore {
+
+// Where the bytes of a word file come from. Wrapped so a test can force a failing read.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Up to `capacity` bytes into `buffer`; 0 at end of file. Throws the run-time error of a
+    // failed read.
+    virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+};
+
+// A regular file opened for sequential input. Opening never blocks (a FIFO named like the word
+// file is refused, not waited on). Errors: 53 file not found, 70 permission denied, 75 anything
+// that is not a readable regular file, 57 a failed read.
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(const QString& path);
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    std::size_t read(char* buffer, std::size_t capacity) override;
+
+private:
+    int fd_ = -1;
+};
+
+// Splits a word file into fields. A field ends at a comma or a line end (CRLF, LF or CR); blanks
+// before a field are skipped and blanks after an unquoted field dropped; a quoted field is taken
+// without its quotes and may hold commas; Ctrl+Z ends the file. A UTF-8 or UTF-16 byte order mark
+// is honoured; without one a field is read as UTF-8 where it is valid UTF-8, and as Windows-1252
+// otherwise. Memory stays within a small multiple of the longest field.
+class FieldReader {
+public:
+    explicit FieldReader(ByteSource& source);
+    ~FieldReader();
+
+    // The next field into `field`; false once the file has no more.
+    bool next(QString& field);
+    // Whether the last field read was pure ASCII, so it can be lowercased without Unicode tables.
+    bool lastWasAscii() const;
+
+    class Units;
+
+private:
+    std::unique_ptr<Units> units_;
+};
+
+}  // namespace wordstore
