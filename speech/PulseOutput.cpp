@@ -6,6 +6,7 @@
 #include <pulse/simple.h>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace speech {
 
@@ -36,6 +37,14 @@ bool PulseOutput::connect(int sampleRate) {
         return false;
     }
     rate_ = sampleRate;
+    // A new stream that starts on a whole phrase can stall for seconds before the server plays
+    // it; a moment of silence written at once gets it running, so the first word is not late.
+    const std::vector<std::int16_t> silence(std::size_t(sampleRate / 10), 0);
+    if (pa_simple_write(stream_, silence.data(), silence.size() * sizeof(std::int16_t), &error) < 0) {
+        lastError_ = QString::fromUtf8(pa_strerror(error));
+        disconnect();
+        return false;
+    }
     return true;
 }
 

@@ -107,7 +107,7 @@ class FieldReader::Units {
 public:
     explicit Units(ByteSource& source) : source_(source) {
         raw_.resize(ChunkBytes);
-        fillRaw(0);
+        fillRaw(0, 3);  // enough to see a byte order mark
         const auto* b = reinterpret_cast<const unsigned char*>(raw_.data());
         std::size_t skip = 0;
         if (rawLen_ >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
@@ -226,15 +226,17 @@ private:
         // Keep a trailing half unit of UTF-16 for the next read.
         const std::size_t carry = rawLen_ - rawPos_;
         if (carry > 0) std::copy(raw_.begin() + long(rawPos_), raw_.begin() + long(rawLen_), raw_.begin());
-        fillRaw(carry);
+        fillRaw(carry, mode_ == Mode::Bytes ? 1 : 2);
         rawPos_ = 0;
         convert();
         return len_ > 0;
     }
 
-    void fillRaw(std::size_t keep) {
+    // Reads at least `atLeast` bytes in all (or to the end of the file); one read usually brings
+    // a whole chunk.
+    void fillRaw(std::size_t keep, std::size_t atLeast) {
         rawLen_ = keep;
-        while (rawLen_ < raw_.size()) {
+        while (rawLen_ < atLeast) {
             const std::size_t n = source_.read(raw_.data() + rawLen_, raw_.size() - rawLen_);
             if (n == 0) {
                 sourceDone_ = true;

@@ -1,0 +1,71 @@
+#include "support/Recorders.h"
+
+namespace testsupport {
+
+QStringList Journal::spoken() const {
+    QStringList s;
+    for (const auto& e : entries) {
+        if (e.startsWith(QStringLiteral("speak "))) s.append(e);
+    }
+    return s;
+}
+
+QString speak(const QString& text) { return QStringLiteral("speak \"%1\"").arg(text); }
+
+void RecordingRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
+    journal_.add(QStringLiteral("msgbox %1|%2|%3").arg(prompt).arg(style).arg(title));
+}
+
+void RecordingRuntime::End(int status) {
+    journal_.add(QStringLiteral("end %1").arg(status));
+    endStatuses.push_back(status);
+}
+
+void RecordingRuntime::AnimationFrame(double progress) {
+    frames.push_back(progress);
+    if (duringFrame) duringFrame();
+}
+
+int RecordingVoice::Speak(const QString& text, int /*flags*/) {
+    journal_.add(speak(text));
+    if (whileSpeaking) whileSpeaking(text);
+    return ++streams_;
+}
+
+Game::Game() {
+    auto v = std::make_unique<RecordingVoice>(journal);
+    voice = v.get();
+    form.state.Voice = std::move(v);
+}
+
+void Game::fillPool(int level, const QStringList& words) {
+    for (const auto& w : words) form.Pool(level).AddItem(w);
+}
+
+void Game::type(const QString& keys) {
+    for (QChar ch : keys) {
+        const int code = form.inputbox.KeyPress(ch.unicode());
+        if (code == 8) {
+            form.inputbox.setText(form.inputbox.Text().chopped(form.inputbox.Text().isEmpty() ? 0 : 1));
+        } else if (code != 0) {
+            form.inputbox.setText(form.inputbox.Text() + QChar(char16_t(code)));
+        }
+    }
+}
+
+void Game::enter() { form.inputbox.KeyPress(13); }
+
+void Game::answerLevelCorrectly(int wrongAnswers) {
+    for (int i = form.state.WordIndex; i <= 9; ++i) {
+        const QString word = form.state.LevelWords(i);
+        answer(wrongAnswers-- > 0 ? word + QStringLiteral("x") : word);
+    }
+}
+
+QStringList Game::results() const {
+    QStringList lines;
+    for (qsizetype i = 0; i < form.List7.ListCount(); ++i) lines.append(form.List7.List(i));
+    return lines;
+}
+
+}  // namespace testsupport

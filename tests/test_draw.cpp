@@ -1,0 +1,106 @@
+// The level word draw: the order-statistic bag against a plain list, and the draw's effects on
+// the pool and the level's ten words.
+#include "game/DrawBag.h"
+#include "support/Recorders.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace testsupport;
+
+namespace {
+
+app::StringList listOf(const QStringList& words) {
+    app::StringList l;
+    for (const auto& w : words) l.append(w);
+    return l;
+}
+
+QStringList poolOf(app::ListBox& p) {
+    QStringList out;
+    for (qsizetype i = 0; i < p.ListCount(); ++i) out << p.List(i);
+    return out;
+}
+
+}  // namespace
+
+TEST(DrawBag, PicksTheSameItemForTheSameKAsAPlainList) {
+    std::mt19937 gen(1);
+    for (int n : {1, 2, 3, 7, 8, 9, 16, 17, 100, 1000}) {
+        QStringList words;
+        for (int i = 0; i < n; ++i) words << QString::number(i);
+        QStringList reference = words;
+        game::DrawBag bag(listOf(words));
+        while (!reference.isEmpty()) {
+            ASSERT_EQ(bag.Count(), reference.size());
+            const auto k = std::uniform_int_distribution<qsizetype>(1, reference.size())(gen);
+            ASSERT_EQ(bag.Item(k), reference.at(k - 1)) << "n=" << n << " k=" << k;
+            bag.Remove(k);
+            reference.removeAt(k - 1);
+        }
+        EXPECT_EQ(bag.Count(), 0);
+    }
+}
+
+TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
+    Game g;
+    QStringList words;
+    for (int i = 0; i < 25; ++i) words << QStringLiteral("w%1").arg(i);
+    g.fillPool(2, words);
+    g.commands.Game().PickLevelWords(g.form.List2);
+    const QStringList after = poolOf(g.form.List2);
+    EXPECT_NE(after, words);
+    QStringList sorted = after;
+    sorted.sort();
+    QStringList original = words;
+    original.sort();
+    EXPECT_EQ(sorted, original);  // without replacement: every word once
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(g.form.state.LevelWords(i), after.at(i));
+
+    // The next draw shuffles the new order again.
+    g.commands.Game().PickLevelWords(g.form.List2);
+    EXPECT_NE(poolOf(g.form.List2), after);
+}
+
+TEST(PickLevelWords, ShortAndEmptyPoolsLeaveEmptySlots) {
+    Game g;
+    g.commands.Game().PickLevelWords(g.form.List1);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(g.form.state.LevelWords(i), "");
+
+    g.fillPool(1, {"cat", "dog", "sun"});
+    g.commands.Game().PickLevelWords(g.form.List1);
+    QStringList first3;
+    for (int i = 0; i < 3; ++i) first3 << g.form.state.LevelWords(i);
+    first3.sort();
+    EXPECT_EQ(first3, QStringList({"cat", "dog", "sun"}));
+    for (int i = 3; i < 10; ++i) EXPECT_EQ(g.form.state.LevelWords(i), "");
+}
+
+TEST(PickLevelWords, ADuplicatedWordCanRepeatOnlyAsOftenAsThePoolHoldsIt) {
+    Game g;
+    g.fillPool(1, {"cat", "cat", "dog"});
+    g.commands.Game().PickLevelWords(g.form.List1);
+    QStringList drawn;
+    for (int i = 0; i < 3; ++i) drawn << g.form.state.LevelWords(i);
+    EXPECT_EQ(drawn.count("cat"), 2);
+    EXPECT_EQ(drawn.count("dog"), 1);
+}
+
+TEST(PickLevelWords, ReseedsFromTheClockBeforeEveryDrawYetKeepsMoving) {
+    // The clock stands still for the whole draw, as it does within one second.
+    Game a, b;
+    a.runtime.timer = b.runtime.timer = 3600;
+    QStringList words;
+    for (int i = 0; i < 200; ++i) words << QString::number(i);
+    a.fillPool(3, words);
+    b.fillPool(3, words);
+    a.commands.Game().PickLevelWords(a.form.List3);
+    b.commands.Game().PickLevelWords(b.form.List3);
+    // Same generator, same clock: the same order, so the draw is reproducible in tests...
+    EXPECT_EQ(poolOf(a.form.List3), poolOf(b.form.List3));
+    // ...and yet not the identity or a constant pick: the order is well mixed.
+    int fixedPoints = 0;
+    const QStringList after = poolOf(a.form.List3);
+    for (int i = 0; i < 200; ++i) fixedPoints += after.at(i) == words.at(i);
+    EXPECT_LT(fixedPoints, 10);
+}

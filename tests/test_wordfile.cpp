@@ -1,0 +1,155 @@
+// The word file loader on real files: delimiters, line ends, quotes, encodings, length bands and
+// the ways opening can fail.
+#include "support/Recorders.h"
+#include "support/TempDir.h"
+#include "wordstore/Pools.h"
+#include "wordstore/WordFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace testsupport;
+
+namespace {
+
+QStringList pool(const app::FrmMain& f, int level) {
+    auto& p = const_cast<app::FrmMain&>(f).Pool(level);
+    QStringList out;
+    for (qsizetype i = 0; i < p.ListCount(); ++i) out << p.List(i);
+    return out;
+}
+
+struct Loaded {
+    Game g;
+    int error = -1;
+    QStringList all() const {
+        QStringList out;
+        for (int level = 1; level <= 6; ++level) out += pool(g.form, level);
+        return out;
+    }
+};
+
+std::unique_ptr<Loaded> load(const QByteArray& bytes) {
+    TempDir dir;
+    auto l = std::make_unique<Loaded>();
+    l->error = wordstore::LoadWords(l->g.form, dir.write("Words.txt", bytes));
+    return l;
+}
+
+QStringList fields(const QByteArray& bytes) {
+    struct Source : wordstore::ByteSource {
+        QByteArray b;
+        qsizetype at = 0;
+        // Small reads, so fields and line ends straddle the buffer's refills.
+        std::size_t read(char* buf, std::size_t cap) override {
+            const auto n = std::min<qsizetype>({qsizetype(cap), b.size() - at, 3});
+            std::memcpy(buf, b.constData() + at, std::size_t(n));
+            at += n;
+            return std::size_t(n);
+        }
+    } src;
+    src.b = bytes;
+    wordstore::FieldReader reader(src);
+    QStringList out;
+    QString f;
+    while (reader.next(f)) out << f;
+    return out;
+}
+
+}  // namespace
+
+TEST(WordFile, FieldsEndAtCommasAndEveryKindOfLineEnd) {
+    EXPECT_EQ(fields("cat\r\ndog\nsun\rhat"), QStringList({"cat", "dog", "sun", "hat"}));
+    EXPECT_EQ(fields("cat,dog, sun ,hat\r\n"), QStringList({"cat", "dog", "sun", "hat"}));
+    // A blank line, like two commas in a row, is an empty field; the last line end makes none.
+    EXPECT_EQ(fields("cat\n\ndog\n"), QStringList({"cat", "", "dog"}));
+    EXPECT_EQ(fields("cat,,dog"), QStringList({"cat", "", "dog"}));
+    EXPECT_EQ(fields("\r\n\r\n"), QStringList({"", ""}));
+    EXPECT_EQ(fields(""), QStringList());
+    EXPECT_EQ(fields("   \t"), QStringList());
+}
+
+TEST(WordFile, QuotesGroupAndCtrlZEnds) {
+    EXPECT_EQ(fields("\"ice, cream\",\"dog\"\r\n\"  sun  \"x,hat"),
+              QStringList({"ice, cream", "dog", "  sun  ", "hat"}));
+    EXPECT_EQ(fields("\"never closed, at all\n"), QStringList({"never closed, at all\n"}));
+    EXPECT_EQ(fields("it\"s,dog"), QStringList({"it\"s", "dog"}));
+    EXPECT_EQ(fields("cat\ndog\x1Asun\nhat"), QStringList({"cat", "dog"}));
+}
+
+TEST(WordFile, HonoursByteOrderMarksAndFallsBackToWindows1252) {
+    EXPECT_EQ(fields("\xEF\xBB\xBF" "caf\xC3\xA9\n"), QStringList({u"café"_qs}));
+    EXPECT_EQ(fields(QByteArray("\xFF\xFE" "c\0a\0t\0,\0d\0o\0g\0\r\0\n\0", 20)),
+              QStringList({"cat", "dog"}));
+    EXPECT_EQ(fields(QByteArray("\xFE\xFF\0c\0a\0t\0\n\0s\0u\0n", 16)), QStringList({"cat", "sun"}));
+    // Without a mark: UTF-8 where the field is valid UTF-8, Windows-1252 where it is not.
+    EXPECT_EQ(fields("na\xC3\xAFve\nna\xEFve\n\x93quote\x94"),
+              QStringList({u"naïve"_qs, u"naïve"_qs, u"\u201Cquote\u201D"_qs}));
+}
+
+TEST(WordPools, SortWordsByLengthLowercasedInFileOrder) {
+    auto l = load("Apple\ndog\nDOG\nabcdefghijkl\nabcdefghijklm\nabcdefghijklmn\nbee\n"
+                  "abcdefghijk\nhouses\n\nit's\n");
+    EXPECT_EQ(l->error, 0);
+    EXPECT_EQ(pool(l->g.form, 1), QStringList({"dog", "dog", "bee", ""}));
+    EXPECT_EQ(pool(l->g.form, 2), QStringList({"apple", "it's"}));
+    EXPECT_EQ(pool(l->g.form, 3), QStringList({"houses"}));
+    EXPECT_EQ(pool(l->g.form, 5), QStringList({"abcdefghijk"}));
+    // 12 and 13 characters reach no pool.
+    EXPECT_EQ(pool(l->g.form, 6), QStringList({"abcdefghijklmn"}));
+    EXPECT_EQ(l->g.form.state.FileWord, "it's");
+}
+
+TEST(WordPools, LengthBoundariesFollowTheSixTests) {
+    const std::vector<std::pair<int, int>> expected = {
+        {0, 1}, {3, 1}, {4, 2}, {5, 2}, {6, 3}, {7, 3}, {8, 4}, {9, 4},
+        {10, 5}, {11, 5}, {12, 0}, {13, 0}, {14, 6}, {100, 6}};
+    for (auto [length, level] : expected) EXPECT_EQ(wordstore::PoolFor(length), level) << length;
+}
+
+TEST(WordPools, UnicodeWordsAreLowercasedAndMeasuredIn16BitCharacters) {
+    auto l = load("\xC3\x84PFEL\n\xF0\x9F\x90\xB6\n");  // ÄPFEL, then a dog emoji (2 units)
+    EXPECT_EQ(pool(l->g.form, 2), QStringList({u"äpfel"_qs}));
+    EXPECT_EQ(pool(l->g.form, 1), QStringList({u"\U0001F436"_qs}));
+}
+
+TEST(WordPools, EmptyFileGivesEmptyPools) {
+    auto l = load("");
+    EXPECT_EQ(l->error, 0);
+    EXPECT_TRUE(l->all().isEmpty());
+}
+
+TEST(WordPools, OpeningFailuresGiveTheirErrorNumbers) {
+    TempDir dir;
+    Game g;
+    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("Words.txt")), 53);
+    ::mkdir(qPrintable(dir.path("dir")), 0700);
+    ::mkdir(qPrintable(dir.path("dir/Words.txt")), 0700);
+    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("dir/Words.txt")), 75);
+    ::mkfifo(qPrintable(dir.path("fifo")), 0600);
+    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("fifo")), 75);  // refused, not waited on
+    ::symlink(qPrintable(dir.path("nowhere")), qPrintable(dir.path("dangling")));
+    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("dangling")), 53);
+    ::symlink(qPrintable(dir.path("loop")), qPrintable(dir.path("loop")));
+    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("loop")), 75);
+    if (::geteuid() != 0) {  // root reads anything
+        const QString locked = dir.write("locked", "cat\n");
+        ::chmod(qPrintable(locked), 0);
+        EXPECT_EQ(wordstore::LoadWords(g.form, locked), 70);
+    }
+}
+
+TEST(WordPools, AFailedReadKeepsTheWordsAddedSoFar) {
+    struct Failing : wordstore::ByteSource {
+        int calls = 0;
+        std::size_t read(char* buf, std::size_t) override {
+            if (calls++ > 0) throw app::RuntimeError(app::Err::DeviceIO);
+            std::memcpy(buf, "cat\ndog\nsu", 10);
+            return 10;
+        }
+    } failing;
+    Game g;
+    EXPECT_EQ(wordstore::LoadWords(g.form, failing), 57);
+    EXPECT_EQ(pool(g.form, 1), QStringList({"cat", "dog"}));
+}
