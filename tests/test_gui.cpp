@@ -1,0 +1,260 @@
+// The real widgets, offscreen: what the player sees, types and clicks.
+#include "platform/ClickLabel.h"
+#include "platform/EntryBox.h"
+#include "platform/ErrorReport.h"
+#include "platform/FormView.h"
+#include "platform/QtRuntime.h"
+#include "support/Recorders.h"
+#include "support/TempDir.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray starterWords() {
+    QByteArray out;
+    // Made-up words, so no text of the window can contain one by chance.
+    const char* stems[] = {"zqa", "zqxva", "zqxvwa", "zqxvwjka", "zqxvwjkqza", "zqxvwjkqzxqvwa"};
+    for (const char* stem : stems) {
+        for (char c = 'a'; c < 'a' + 12; ++c) {
+            QByteArray w(stem);
+            w[w.size() - 1] = c;  // same length, twelve different words
+            out += w + "\n";
+        }
+    }
+    return out;
+}
+
+// Answers the next modal message box, noting what it said.
+struct MessageBoxWatcher {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    void arm() {
+        QTimer::singleShot(20, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                title = box->windowTitle();
+                icon = box->icon();
+                box->accept();
+            } else {
+                arm();
+            }
+        });
+    }
+};
+
+struct Gui {
+    TempDir dir;
+    Journal journal;
+    std::vector<int> ends;
+    platform::QtRuntime runtime{[this](int status) { ends.push_back(status); }};
+    app::MixingRandom random{5};
+    app::FrmMain form{runtime, random};
+    commands::Commands commands{form};
+    platform::FormView view{form, runtime};
+    RecordingVoice* voice = nullptr;
+
+    explicit Gui(const QByteArray& words = starterWords(), bool withFile = true) {
+        const QString path = withFile ? dir.write("Words.txt", words) : dir.path("Words.txt");
+        commands.Form_Load(
+            [this] {
+                auto v = std::make_unique<RecordingVoice>(journal);
+                voice = v.get();
+                return v;
+            },
+            path);
+    }
+    QString current() const { return form.state.LevelWords(form.state.WordIndex); }
+    void typeAnswer(const QString& text) {
+        QTest::keyClicks(view.entry(), text);
+        QTest::keyClick(view.entry(), Qt::Key_Return);
+    }
+};
+
+}  // namespace
+
+TEST(Gui, StartsWithTheDesignLayoutAndTheFocusInTheEntryBox) {
+    Gui g;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&g.view));
+    EXPECT_EQ(g.view.windowTitle(), "Orthovane");
+    EXPECT_EQ(g.view.size(), QSize(714, 62));
+    EXPECT_EQ(g.view.minimumSize(), g.view.maximumSize());  // not resizable
+    EXPECT_EQ(g.view.label1()->text(), "Level 1");
+    EXPECT_EQ(g.view.label1()->toolTip(), " Click To Changle Level ");
+    EXPECT_TRUE(g.view.startButton()->isVisible());
+    EXPECT_FALSE(g.view.stopButton()->isVisible());
+    EXPECT_FALSE(g.view.sayAgainButton()->isVisible());
+    EXPECT_FALSE(g.view.results()->isVisible());
+    EXPECT_TRUE(g.view.entry()->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), g.view.entry());
+    EXPECT_EQ(g.view.entry()->geometry(), QRect(96, 16, 393, 25));
+    EXPECT_EQ(g.view.startButton()->geometry(), g.view.stopButton()->geometry());
+    EXPECT_FALSE(g.view.windowIcon().isNull());
+}
+
+TEST(Gui, TheEntryBoxTakesOnlySmallLettersWhateverWayTextArrives) {
+    Gui g;
+    auto* e = g.view.entry();
+    QTest::keyClicks(e, "ApPLe 1-'9.");
+    EXPECT_EQ(e->text(), "apple");
+    EXPECT_EQ(g.form.inputbox.Text(), "apple");
+    // Editing keys still work.
+    QTest::keyClick(e, Qt::Key_Home);
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClick(e, Qt::Key_End);
+    QTest::keyClick(e, Qt::Key_Backspace);
+    QTest::keyClick(e, Qt::Key_Left);
+    QTest::keyClicks(e, "X");
+    EXPECT_EQ(e->text(), "ppxl");
+    EXPECT_EQ(g.form.inputbox.Text(), "ppxl");
+
+    e->clear();
+    QGuiApplication::clipboard()->setText("Hello, World 42!\nNext");
+    QTest::keySequence(e, QKeySequence::Paste);
+    EXPECT_EQ(e->text(), "helloworldnext");
+
+    e->clear();
+    QMimeData mime;
+    mime.setText("Drag-and-Drop");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e, &enter);
+    QDragMoveEvent move(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e, &move);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e, &drop);
+    EXPECT_EQ(e->text(), "draganddrop");
+
+    e->clear();
+    QInputMethodEvent ime;
+    ime.setCommitString(u"Ünïcode 東京"_qs);
+    QApplication::sendEvent(e, &ime);
+    EXPECT_EQ(e->text(), "ncode");
+    EXPECT_EQ(g.form.inputbox.Text(), "ncode");
+    EXPECT_TRUE(g.journal.entries.isEmpty());  // nothing pasted ever submitted an answer
+}
+
+TEST(Gui, AWholePerfectGameTypedFromStartToThePraise) {
+    Gui g;
+    QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
+    EXPECT_FALSE(g.view.startButton()->isVisible());
+    EXPECT_TRUE(g.view.stopButton()->isVisible());
+    EXPECT_TRUE(g.view.sayAgainButton()->isVisible());
+    EXPECT_FALSE(g.view.label1()->isEnabled());
+    EXPECT_EQ(g.view.height(), qRound((1300 - 465) / 15.0));
+    for (int level = 1; level <= 6; ++level) {
+        EXPECT_EQ(g.view.label1()->text(), QStringLiteral("Level %1").arg(level));
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_EQ(g.journal.entries.last(), speak("Spell Word " + g.current()));
+            g.typeAnswer(g.current());
+        }
+    }
+    EXPECT_EQ(g.journal.entries.last(),
+              speak(" You Are The Best Speller In The World The Best The Best The Best The Best "));
+    EXPECT_TRUE(g.view.results()->isVisible());
+    EXPECT_EQ(g.view.results()->count(), 61);
+    EXPECT_EQ(g.view.results()->item(60)->text(), "60 Correct Out Of 60");
+    EXPECT_TRUE(g.view.results()->item(0)->text().endsWith("  Correct"));
+    EXPECT_EQ(g.view.height(), qRound((5000 - 465) / 15.0));
+    EXPECT_EQ(g.view.label1()->text(), "Level 1");
+    EXPECT_FALSE(g.view.entry()->isEnabled());
+    EXPECT_TRUE(g.view.startButton()->isVisible());
+}
+
+TEST(Gui, StopMidGameShowsTheResultsAndANewStartClearsThem) {
+    Gui g;
+    QTest::mouseClick(g.view.label1(), Qt::LeftButton);
+    QTest::mouseClick(g.view.label1(), Qt::LeftButton);
+    EXPECT_EQ(g.view.label1()->text(), "Level 3");
+    QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
+    QTest::mouseClick(g.view.label1(), Qt::LeftButton);  // disabled during play
+    EXPECT_EQ(g.view.label1()->text(), "Level 3");
+    const QString first = g.current();
+    g.typeAnswer("wrong");
+    QTest::keyClicks(g.view.entry(), "ab");
+    QTest::mouseClick(g.view.sayAgainButton(), Qt::LeftButton);
+    EXPECT_EQ(g.journal.entries.last(), speak(g.current()));
+    EXPECT_EQ(g.view.entry()->text(), "ab");
+    EXPECT_EQ(QApplication::focusWidget(), g.view.entry());
+    QTest::mouseClick(g.view.stopButton(), Qt::LeftButton);
+    ASSERT_EQ(g.view.results()->count(), 2);
+    EXPECT_EQ(g.view.results()->item(0)->text(), first + "  wrong  Wrong");
+    EXPECT_EQ(g.view.results()->item(1)->text(), "0 Correct Out Of 1");
+    QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
+    EXPECT_EQ(g.view.results()->count(), 0);
+    EXPECT_EQ(g.view.entry()->text(), "ab");  // Start leaves the box as it was
+}
+
+TEST(Gui, TheWordBeingAskedIsNeverShown) {
+    Gui g;
+    QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
+    for (int i = 0; i < 12; ++i) {
+        const QString word = g.current();
+        QStringList shown{g.view.windowTitle()};
+        for (auto* w : g.view.findChildren<QWidget*>()) {
+            if (!w->isVisible()) continue;
+            shown << w->toolTip() << w->accessibleName() << w->accessibleDescription()
+                  << w->windowTitle();
+            if (auto* iface = QAccessible::queryAccessibleInterface(w)) {
+                shown << iface->text(QAccessible::Name) << iface->text(QAccessible::Value);
+            }
+            if (auto* l = qobject_cast<QLabel*>(w)) shown << l->text();
+            if (auto* b = qobject_cast<QPushButton*>(w)) shown << b->text();
+        }
+        for (const auto& s : shown) EXPECT_FALSE(s.contains(word)) << s.toStdString();
+        g.typeAnswer(i % 2 ? word : QStringLiteral("x"));
+    }
+}
+
+TEST(Gui, AMissingWordFileIsReportedAndTheProgramEndsWithFailure) {
+    MessageBoxWatcher box;
+    box.arm();
+    Gui g({}, false);
+    EXPECT_EQ(box.text, "Can Not Find Database File Words.txt It's Missing or Corrupted");
+    EXPECT_EQ(box.title, "Orthovane");
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+    EXPECT_EQ(g.ends, std::vector<int>({1}));
+    EXPECT_FALSE(g.view.isVisible());
+}
+
+TEST(Gui, AnUntrappedRunTimeErrorIsReportedAndEndsTheProgram) {
+    Gui g;
+    g.voice->whileSpeaking = [](const QString&) {
+        throw app::RuntimeError(app::Err::AutomationError,
+                                QStringLiteral("Automation error: Connection terminated"));
+    };
+    MessageBoxWatcher box;
+    box.arm();
+    QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
+    EXPECT_EQ(box.text, "Run-time error '-2147467259':\n\nAutomation error: Connection terminated");
+    EXPECT_EQ(box.title, "Orthovane");
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+    EXPECT_EQ(g.ends, std::vector<int>({platform::UntrappedErrorExitStatus}));
+}
+
+TEST(Gui, ClosingTheWindowAnimatesAndEndsWithinTwoSeconds) {
+    Gui g;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g.view));
+    QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
+    const QPoint before = g.view.pos();
+    QElapsedTimer t;
+    t.start();
+    g.view.close();
+    EXPECT_LT(t.elapsed(), 2000);
+    EXPECT_EQ(g.ends, std::vector<int>({0}));
+    EXPECT_GT(g.view.y(), before.y());
+    EXPECT_GT(g.view.x(), before.x());
+    EXPECT_EQ(g.view.results()->count(), 0);  // no summary line
+}
