@@ -32,6 +32,10 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, qcolor(form.Me.BackColor()));
     pal.setColor(QPalette::Button, qcolor(app::LightGrey));
+    // Greyed, as a disabled control is, but still readable on the grey window: the level stays
+    // in sight during play.
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(110, 110, 110));
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(110, 110, 110));
     setPalette(pal);
     setAutoFillBackground(true);
     runtime_.setWindow(this);
