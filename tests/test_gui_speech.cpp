@@ -1,0 +1,102 @@
+// The real voice in the real window: while a phrase is heard the window takes no input, and what
+// the player types or clicks meanwhile is handled afterwards, in order, with nothing lost.
+#include "platform/EntryBox.h"
+#include "platform/EventLoopWaiter.h"
+#include "platform/FormView.h"
+#include "platform/QtRuntime.h"
+#include "speech/FliteSynth.h"
+#include "speech/PulseOutput.h"
+#include "speech/SpeechVoice.h"
+#include "support/Recorders.h"
+#include "support/SoundCapture.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <QtGui/qpa/qwindowsysteminterface.h>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+// Notes each phrase as it starts and as it ends, around the real voice.
+class JournalingVoice final : public speech::Voice {
+public:
+    JournalingVoice(speech::Voice& inner, Journal& journal) : inner_(inner), journal_(journal) {}
+    int Speak(const QString& text, int flags) override {
+        journal_.add(QStringLiteral("begin ") + text);
+        const int n = inner_.Speak(text, flags);
+        journal_.add(QStringLiteral("end ") + text);
+        return n;
+    }
+
+private:
+    speech::Voice& inner_;
+    Journal& journal_;
+};
+
+// Input as the window system delivers it: queued, not dispatched on the spot.
+void queueKey(QWindow* w, int key, const QString& text) {
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        w, QEvent::KeyPress, key, Qt::NoModifier, text);
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        w, QEvent::KeyRelease, key, Qt::NoModifier, text);
+}
+
+void queueClick(QWindow* w, QPoint at) {
+    using WSI = QWindowSystemInterface;
+    WSI::handleMouseEvent<WSI::AsynchronousDelivery>(w, at, w->mapToGlobal(at), Qt::LeftButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonPress);
+    WSI::handleMouseEvent<WSI::AsynchronousDelivery>(w, at, w->mapToGlobal(at), Qt::NoButton,
+                                                     Qt::LeftButton, QEvent::MouseButtonRelease);
+}
+
+}  // namespace
+
+TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
+    ASSERT_FALSE(testSoundServer().isEmpty());
+    Journal journal;
+    std::vector<int> ends;
+    platform::QtRuntime runtime([&](int s) { ends.push_back(s); });
+    app::MixingRandom random(3);
+    app::FrmMain form(runtime, random);
+    commands::Commands commands(form);
+    platform::FormView view(form, runtime);
+    speech::FliteSynth synth;
+    speech::PulseOutput out;
+    ASSERT_TRUE(out.open(16000));
+    platform::EventLoopWaiter waiter;
+    speech::SpeechVoice real(synth, out, waiter);
+    form.state.Voice = std::make_unique<JournalingVoice>(real, journal);
+    for (const char* w : {"cat", "dog", "sun"}) form.List1.AddItem(QString::fromLatin1(w));
+    form.Me.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    QWindow* window = view.windowHandle();
+
+    bool checkedDuringPhrase = false;
+    QTimer::singleShot(200, [&] {
+        // Mid-phrase: the player answers and asks for the word again.
+        for (QChar c : QStringLiteral("xy")) queueKey(window, Qt::Key_X + (c.unicode() - 'x'), c);
+        queueKey(window, Qt::Key_Return, QStringLiteral("\r"));
+        queueClick(window, view.sayAgainButton()->geometry().center());
+        QTimer::singleShot(200, [&] {
+            // Still speaking: the window repaints but nothing typed has been taken yet.
+            checkedDuringPhrase = true;
+            EXPECT_EQ(journal.entries.size(), 1);
+            EXPECT_EQ(view.entry()->text(), "");
+        });
+    });
+    QTest::mouseClick(view.startButton(), Qt::LeftButton);
+    const QString first = form.state.LevelWords(0);
+    const QString second = form.state.LevelWords(1);
+    // The click on Start returns when the first prompt has been heard; the queued input follows.
+    QTRY_COMPARE_WITH_TIMEOUT(journal.entries.size(), 8, 15000);
+    EXPECT_TRUE(checkedDuringPhrase);
+    EXPECT_EQ(journal.entries,
+              QStringList({"begin Spell Word " + first, "end Spell Word " + first, "begin  wrong ",
+                           "end  wrong ", "begin Spell Word " + second, "end Spell Word " + second,
+                           "begin " + second, "end " + second}));
+    EXPECT_EQ(form.List7.List(0), first + "  xy  Wrong");
+    EXPECT_TRUE(ends.empty());
+}
