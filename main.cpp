@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     platform::FormView view(form, runtime);
 
     speech::PulseOutput output;
-    platform::EventLoopWaiter waiter;
+    platform::EventLoopWaiter waiter(runtime.gate());
     std::unique_ptr<speech::FliteSynth> synth;
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();

@@ -2,12 +2,13 @@
 
 #include "app/Controls.h"
 #include "platform/ErrorReport.h"
+#include "platform/QtRuntime.h"
 
 #include <QMouseEvent>
 
 namespace platform {
 
-ClickLabel::ClickLabel(app::Label& model, app::Runtime& runtime, QWidget* parent)
+ClickLabel::ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent)
     : QLabel(parent), model_(model), runtime_(runtime) {}
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {

@@ -4,23 +4,24 @@
 
 namespace app {
 class Label;
-class Runtime;
 }  // namespace app
 
 namespace platform {
+
+class QtRuntime;
 
 // A label that raises the model's Click when the mouse is released over it.
 class ClickLabel final : public QLabel {
     Q_OBJECT
 public:
-    ClickLabel(app::Label& model, app::Runtime& runtime, QWidget* parent);
+    ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     app::Label& model_;
-    app::Runtime& runtime_;
+    QtRuntime& runtime_;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "app/Controls.h"
 #include "platform/ErrorReport.h"
+#include "platform/QtRuntime.h"
 
 #include <QKeyEvent>
 #include <QValidator>
@@ -39,7 +40,7 @@ bool typesCharacters(const QKeyEvent* event) {
 
 }  // namespace
 
-EntryBox::EntryBox(app::TextBox& model, app::Runtime& runtime, QWidget* parent)
+EntryBox::EntryBox(app::TextBox& model, QtRuntime& runtime, QWidget* parent)
     : QLineEdit(parent), model_(model), runtime_(runtime) {
     setValidator(new AdmitValidator(model_, this));
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) { model_.setText(text); });

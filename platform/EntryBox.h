@@ -3,11 +3,12 @@
 #include <QLineEdit>
 
 namespace app {
-class Runtime;
 class TextBox;
 }  // namespace app
 
 namespace platform {
+
+class QtRuntime;
 
 // The entry box. Every typed character goes through the model's key handler, which may change or
 // drop it (and checks the answer on Enter). Text that arrives any other way (a paste, a drop,
@@ -16,14 +17,14 @@ namespace platform {
 class EntryBox final : public QLineEdit {
     Q_OBJECT
 public:
-    EntryBox(app::TextBox& model, app::Runtime& runtime, QWidget* parent);
+    EntryBox(app::TextBox& model, QtRuntime& runtime, QWidget* parent);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     app::TextBox& model_;
-    app::Runtime& runtime_;
+    QtRuntime& runtime_;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "app/FrmMain.h"
 #include "app/RuntimeError.h"
+#include "platform/QtRuntime.h"
 
 #include <new>
 
@@ -11,7 +12,12 @@ QString UntrappedErrorText(int number, const QString& description) {
     return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
 }
 
-void RunGuarded(app::Runtime& runtime, const std::function<void()>& handler) {
+void RunGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
+    struct Boundary {
+        InputGate& gate;
+        explicit Boundary(InputGate& g) : gate(g) { gate.enter(); }
+        ~Boundary() { gate.leave(); }
+    } boundary(runtime.gate());
     int number = 0;
     QString description;
     try {

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "app/Runtime.h"
-
+#include <QString>
 #include <functional>
 
 namespace platform {
 
-// The event boundary: a run-time error that no handler trapped is reported in a critical message
-// box and ends the program with a non-zero status.
-void RunGuarded(app::Runtime& runtime, const std::function<void()>& handler);
+class QtRuntime;
+
+// The event boundary, around every handler the window runs. A run-time error that no handler
+// trapped is reported in a critical message box and ends the program with a non-zero status;
+// input kept back while the handler spoke is handed over once it is done.
+void RunGuarded(QtRuntime& runtime, const std::function<void()>& handler);
 
 QString UntrappedErrorText(int number, const QString& description);
 

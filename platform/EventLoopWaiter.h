@@ -4,11 +4,18 @@
 
 namespace platform {
 
+class InputGate;
+
 // Runs a blocking job (playing a phrase) on a worker thread while the window keeps repainting.
-// User input that arrives meanwhile is not handled here; it waits, in order, for the main loop.
+// Input that arrives meanwhile is kept back by the gate and handled afterwards, in order; a close
+// request cuts the phrase short.
 class EventLoopWaiter final : public speech::Waiter {
 public:
-    void wait(const std::function<void()>& job) override;
+    explicit EventLoopWaiter(InputGate& gate) : gate_(gate) {}
+    void wait(const std::function<void()>& job, std::stop_source& cancel) override;
+
+private:
+    InputGate& gate_;
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Runtime.h"
+#include "platform/InputGate.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -15,6 +16,8 @@ public:
     using EndHandler = std::function<void(int exitStatus)>;
     // The default end terminates the process at once with the status.
     explicit QtRuntime(EndHandler end = {});
+
+    InputGate& gate() { return gate_; }
 
     // The window that message boxes belong to and whose closing is animated.
     void setWindow(QWidget* window) { window_ = window; }
@@ -31,6 +34,7 @@ public:
 
 private:
     EndHandler end_;
+    InputGate gate_;
     QPointer<QWidget> window_;
     QElapsedTimer animation_;
 };

@@ -3,21 +3,24 @@
 #include "speech/Pcm.h"
 
 #include <functional>
+#include <stop_token>
 
 namespace speech {
 
-// Where synthesised speech is heard. play() blocks until the samples have been played.
+// Where synthesised speech is heard. play() blocks until the samples have been played, or soon
+// after a stop is requested (the rest of the phrase is then dropped).
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
-    virtual void play(const Pcm& pcm) = 0;
+    virtual void play(const Pcm& pcm, std::stop_token stop = {}) = 0;
 };
 
-// Runs a blocking job while the window keeps repainting. The default just runs it.
+// Runs a blocking job while the window keeps repainting, and may ask the job to stop early (when
+// the window is being closed). The default just runs it.
 class Waiter {
 public:
     virtual ~Waiter() = default;
-    virtual void wait(const std::function<void()>& job) { job(); }
+    virtual void wait(const std::function<void()>& job, std::stop_source& /*cancel*/) { job(); }
 };
 
 }  // namespace speech

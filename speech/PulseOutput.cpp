@@ -4,6 +4,7 @@
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -53,13 +54,34 @@ void PulseOutput::disconnect() {
     stream_ = nullptr;
 }
 
-bool PulseOutput::playOnce(const Pcm& pcm, int& error) {
-    const std::size_t bytes = pcm.samples.size() * sizeof(std::int16_t);
-    if (pa_simple_write(stream_, pcm.samples.data(), bytes, &error) < 0) return false;
+bool PulseOutput::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
+    // In slices of 50 ms, so a stop request is noticed while the phrase plays.
+    const std::size_t slice = std::size_t(std::max(1, pcm.sampleRate / 20));
+    for (std::size_t at = 0; at < pcm.samples.size(); at += slice) {
+        if (stop.stop_requested()) return pa_simple_flush(stream_, &error) >= 0;
+        const std::size_t n = std::min(slice, pcm.samples.size() - at);
+        if (pa_simple_write(stream_, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) < 0) {
+            return false;
+        }
+    }
     return pa_simple_drain(stream_, &error) >= 0;
 }
 
-void PulseOutput::play(const Pcm& pcm) {
+namespace {
+// Waits as long as the phrase would take to hear, or until a stop is requested.
+void waitSilently(double seconds, const std::stop_token& stop) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    while (!stop.stop_requested()) {
+        const Clock::duration left = until - Clock::now();
+        if (left <= Clock::duration::zero()) break;
+        std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(10), left));
+    }
+}
+}  // namespace
+
+void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     if (pcm.samples.empty()) return;
     const bool wasConnected = stream_ != nullptr;
     if (!stream_ || rate_ != pcm.sampleRate) {
@@ -69,13 +91,13 @@ void PulseOutput::play(const Pcm& pcm) {
                                         QStringLiteral("Automation error: ") + lastError_);
             }
             // No sound server: the phrase takes its time in silence.
-            std::this_thread::sleep_for(std::chrono::duration<double>(pcm.seconds()));
+            waitSilently(pcm.seconds(), stop);
             return;
         }
     }
     int error = 0;
-    if (playOnce(pcm, error)) return;
-    if (connect(pcm.sampleRate) && playOnce(pcm, error)) return;
+    if (playOnce(pcm, stop, error)) return;
+    if (connect(pcm.sampleRate) && playOnce(pcm, stop, error)) return;
     if (!stream_) error = 0;
     disconnect();
     throw app::RuntimeError(app::Err::AutomationError,

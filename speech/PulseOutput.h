@@ -20,7 +20,7 @@ public:
 
     // Connects ahead of the first phrase; false (with lastError) when there is no server.
     bool open(int sampleRate) { return connect(sampleRate); }
-    void play(const Pcm& pcm) override;
+    void play(const Pcm& pcm, std::stop_token stop = {}) override;
     bool connected() const { return stream_ != nullptr; }
     // The error text of the last failed connect.
     const QString& lastError() const { return lastError_; }
@@ -28,7 +28,7 @@ public:
 private:
     bool connect(int sampleRate);
     void disconnect();
-    bool playOnce(const Pcm& pcm, int& error);
+    bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);
 
     QString server_;
     pa_simple* stream_ = nullptr;

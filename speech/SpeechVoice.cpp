@@ -10,13 +10,16 @@ SpeechVoice::SpeechVoice(FliteSynth& synth, AudioOutput& output, Waiter& waiter)
 int SpeechVoice::Speak(const QString& text, int /*flags*/) {
     const Pcm pcm = synth_.synthesize(text);
     std::exception_ptr failure;
-    waiter_.wait([&] {
-        try {
-            output_.play(pcm);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
+    std::stop_source cancel;
+    waiter_.wait(
+        [&] {
+            try {
+                output_.play(pcm, cancel.get_token());
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        },
+        cancel);
     if (failure) std::rethrow_exception(failure);
     return ++streams_;
 }

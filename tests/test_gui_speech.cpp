@@ -1,6 +1,7 @@
 // The real voice in the real window: while a phrase is heard the window takes no input, and what
 // the player types or clicks meanwhile is handled afterwards, in order, with nothing lost.
 #include "platform/EntryBox.h"
+#include "platform/ErrorReport.h"
 #include "platform/EventLoopWaiter.h"
 #include "platform/FormView.h"
 #include "platform/QtRuntime.h"
@@ -10,6 +11,7 @@
 #include "support/Recorders.h"
 #include "support/SoundCapture.h"
 
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtGui/qpa/qwindowsysteminterface.h>
@@ -66,7 +68,7 @@ TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
     speech::FliteSynth synth;
     speech::PulseOutput out;
     ASSERT_TRUE(out.open(16000));
-    platform::EventLoopWaiter waiter;
+    platform::EventLoopWaiter waiter(runtime.gate());
     speech::SpeechVoice real(synth, out, waiter);
     form.state.Voice = std::make_unique<JournalingVoice>(real, journal);
     for (const char* w : {"cat", "dog", "sun"}) form.List1.AddItem(QString::fromLatin1(w));
@@ -99,4 +101,35 @@ TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
                            "begin " + second, "end " + second}));
     EXPECT_EQ(form.List7.List(0), first + "  xy  Wrong");
     EXPECT_TRUE(ends.empty());
+}
+
+TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
+    ASSERT_FALSE(testSoundServer().isEmpty());
+    Journal journal;
+    std::vector<int> ends;
+    platform::QtRuntime runtime([&](int s) { ends.push_back(s); });
+    app::MixingRandom random(3);
+    app::FrmMain form(runtime, random);
+    commands::Commands commands(form);
+    platform::FormView view(form, runtime);
+    speech::FliteSynth synth;
+    speech::PulseOutput out;
+    ASSERT_TRUE(out.open(16000));
+    platform::EventLoopWaiter waiter(runtime.gate());
+    speech::SpeechVoice voice(synth, out, waiter);
+    form.Me.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+
+    const double praiseSeconds = synth.synthesize(speech::Phrase::Praise).seconds();
+    QTimer::singleShot(300, [&] {
+        QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+            view.windowHandle());
+    });
+    QElapsedTimer t;
+    t.start();
+    platform::RunGuarded(runtime, [&] { voice.Speak(speech::Phrase::Praise, 0); });
+    EXPECT_EQ(ends, std::vector<int>({0}));
+    // The closing animation ran, and the phrase did not play on to its end.
+    EXPECT_LT(t.elapsed() / 1000.0, praiseSeconds);
+    EXPECT_GT(praiseSeconds, 3.0);
 }

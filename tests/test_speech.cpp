@@ -82,7 +82,7 @@ TEST(SpeechVoice, SpeaksEachPhraseInTurn) {
     ASSERT_FALSE(testSoundServer().isEmpty());
     speech::FliteSynth synth;
     speech::PulseOutput out;
-    speech::Waiter direct;
+    speech::Waiter direct;  // plays on this thread
     speech::SpeechVoice voice(synth, out, direct);
     SoundCapture capture;
     voice.Speak(" correct ", 0);

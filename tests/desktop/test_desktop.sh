@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The real program on a real X server (Xvfb, 1920x1080): it starts and shows its window, says so
+# when there is no sound server, reports a missing word file and ends with failure, and ends
+# within two seconds when closed, even in the middle of a spoken word.
+# Usage: test_desktop.sh PROGRAM WM_CLOSE
+set -uo pipefail
+program=$1
+wm_close=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+failures=0
+passes=0
+check() {  # check NAME CONDITION-STATUS
+  if [ "$2" -eq 0 ]; then passes=$((passes + 1)); echo "ok: $1"; return 0; fi
+  failures=$((failures + 1)); echo "FAILED: $1"; return 1
+}
+window() {
+  for _ in $(seq 100); do
+    id=$(xwininfo -root -tree | grep '("orthovane" "Orthovane")' | grep -v '446x' | awk '{print $1}' | head -1)
+    if [ -n "$id" ] && xwininfo -id "$id" | grep -q 'IsViewable'; then echo "$id"; return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+modal() {
+  for _ in $(seq 100); do
+    for id in $(xwininfo -root -tree | grep '"Orthovane": ("orthovane"' | awk '{print $1}'); do
+      if xwininfo -id "$id" | grep -q 'IsViewable' && ! xwininfo -id "$id" | grep -q 'Width: 714'; then
+        echo "$id"; return 0
+      fi
+    done
+    sleep 0.05
+  done
+  return 1
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"; kill -9 $(jobs -p) 2>/dev/null' EXIT
+export QT_QPA_PLATFORM=xcb
+
+run_tests() {
+  # 1. Start-up: the window appears, and without a sound server the program says so once.
+  PULSE_SERVER=unix:/nonexistent/orthovane "$program" 2>"$work/err" & pid=$!
+  id=$(window); check "the window appears" $? || { kill -9 "$pid"; return 1; }
+  geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+  [ "$geometry" = "714x62" ]; check "the start window is 714x62 (got $geometry)" $?
+  [ "$(grep -c 'no sound server' "$work/err")" -eq 1 ]; check "one line about the missing sound server" $?
+
+  # 2. Closing in the middle of a spoken word ends the program within two seconds, with success.
+  xdotool mousemove --window "$id" 577 28 click 1
+  sleep 0.3
+  start=$(date +%s%N)
+  "$wm_close" "$id"
+  for _ in $(seq 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  took=$(( ($(date +%s%N) - start) / 1000000 ))
+  if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
+  wait "$pid"; status=$?
+  echo "closing took ${took} ms"
+  [ "$took" -lt 2000 ]; check "closing during speech ends within 2 s" $?
+  [ "$status" -eq 0 ]; check "closing ends with status 0 (got $status)" $?
+
+  # 3. A missing word file: the message, then an exit status that says it failed.
+  mkdir -p "$work/empty"
+  cp "$program" "$work/empty/"
+  "$work/empty/$(basename "$program")" 2>/dev/null & pid=$!
+  box=$(modal); check "the missing-file message appears" $? || { kill -9 "$pid"; return 1; }
+  xdotool windowfocus --sync "$box" 2>/dev/null; xdotool key --window "$box" Return
+  for _ in $(seq 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
+  wait "$pid"; status=$?
+  [ "$status" -eq 1 ]; check "a missing word file ends with status 1 (got $status)" $?
+  echo "$passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
+}
+export -f run_tests check window modal
+export program wm_close work failures passes
+XVFB_SIZE=1920x1080 "$root/scripts/xvfb-run-here" bash -c run_tests
