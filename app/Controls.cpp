@@ -5,7 +5,10 @@
 namespace app {
 
 Control::Control(QString name, TwipsRect rect, int tabIndex, FontSpec font, bool visible)
-    : name_(std::move(name)), rect_(rect), tabIndex_(tabIndex), font_(std::move(font)),
+    : name_(std::move(name)),
+      rect_(rect),
+      tabIndex_(tabIndex),
+      font_(std::move(font)),
       visible_(visible) {}
 
 void Control::setVisible(bool v) {

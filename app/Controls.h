@@ -39,7 +39,7 @@ inline constexpr Rgb LightGrey{192, 192, 192};
 // The model is the truth; a view observes `changed` and mirrors it.
 class Control : public QObject {
     Q_OBJECT
-public:
+  public:
     Control(QString name, TwipsRect rect, int tabIndex, FontSpec font, bool visible);
 
     const QString& Name() const { return name_; }
@@ -54,13 +54,13 @@ public:
     const QString& ToolTip() const { return toolTip_; }
     void setToolTip(const QString& t);
 
-signals:
+  signals:
     void changed();
 
-protected:
+  protected:
     void notify() { emit changed(); }
 
-private:
+  private:
     QString name_;
     TwipsRect rect_;
     int tabIndex_;
@@ -72,7 +72,7 @@ private:
 
 class Label : public Control {
     Q_OBJECT
-public:
+  public:
     using Control::Control;
 
     const QString& Caption() const { return caption_; }
@@ -84,14 +84,14 @@ public:
     void Click();
     std::function<void()> onClick;
 
-private:
+  private:
     QString caption_;
     Rgb backColor_;
 };
 
 class TextBox : public Control {
     Q_OBJECT
-public:
+  public:
     using Control::Control;
 
     const QString& Text() const { return text_; }
@@ -107,16 +107,16 @@ public:
     // same key handler one character at a time; control characters never submit or get in.
     QString Admit(QStringView incoming);
 
-signals:
+  signals:
     void focusRequested();
 
-private:
+  private:
     QString text_;
 };
 
 class CommandButton : public Control {
     Q_OBJECT
-public:
+  public:
     using Control::Control;
 
     const QString& Caption() const { return caption_; }
@@ -128,14 +128,14 @@ public:
     void Click();
     std::function<void()> onClick;
 
-private:
+  private:
     QString caption_;
     Rgb backColor_;
 };
 
 class ListBox : public Control {
     Q_OBJECT
-public:
+  public:
     using Control::Control;
 
     void AddItem(QStringView text);
@@ -149,14 +149,14 @@ public:
     StringList TakeItems();
     void Reserve(qsizetype items, qsizetype chars) { items_.reserve(items, chars); }
 
-private:
+  private:
     StringList items_;
 };
 
 // The window itself. Geometry is in twips as single-precision values, as the runtime keeps it.
 class Window : public QObject {
     Q_OBJECT
-public:
+  public:
     // What the platform adds around the client area: borders and a title bar.
     static constexpr float NonClientWidth = 120;
     static constexpr float NonClientHeight = 465;
@@ -195,10 +195,10 @@ public:
     bool Minimized() const { return minimized_; }
     void setMinimized(bool m);
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void checkMovable() const;
 
     QString caption_;

@@ -27,7 +27,7 @@ inline const QString AppTitle = QStringLiteral("Orthovane");
 // The one window: every control, the game state, and the runtime services it calls.
 // The hidden pools are plain model objects; only the visible controls ever get widgets.
 class FrmMain {
-public:
+  public:
     FrmMain(Runtime& runtime, Random& random);
     FrmMain(const FrmMain&) = delete;
     FrmMain& operator=(const FrmMain&) = delete;

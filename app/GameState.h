@@ -15,7 +15,7 @@ namespace app {
 
 // A 16-bit signed counter whose every increment checks for overflow, as the game's counters do.
 class Counter16 {
-public:
+  public:
     std::int16_t value() const { return v_; }
     operator std::int16_t() const { return v_; }
     void reset() { v_ = 0; }
@@ -26,18 +26,18 @@ public:
     // Only for tests and benchmarks that need a counter near its limit.
     void setForTest(std::int16_t v) { v_ = v; }
 
-private:
+  private:
     std::int16_t v_ = 0;
 };
 
 // The ten words of the current level. Any slot outside 0..9 is a subscript error.
 class LevelWordSlots {
-public:
+  public:
     static constexpr int Size = 10;
     QString& operator()(int i) { return words_[checked(i)]; }
     const QString& operator()(int i) const { return words_[checked(i)]; }
 
-private:
+  private:
     static std::size_t checked(int i) {
         if (i < 0 || i >= Size) throw RuntimeError(Err::SubscriptOutOfRange);
         return std::size_t(i);

@@ -7,7 +7,7 @@ namespace app {
 // The random generator: values uniform in [0, 1), and re-seeding that moves the generator on
 // rather than restarting it.
 class Random {
-public:
+  public:
     virtual ~Random() = default;
     virtual void Randomize(double seed) = 0;
     virtual float Rnd() = 0;
@@ -17,14 +17,14 @@ public:
 // same number are followed by different values, as a time-of-day seed that changes once a second
 // requires.
 class MixingRandom final : public Random {
-public:
+  public:
     explicit MixingRandom(std::uint64_t initialState = 0x4f7274686f76616eULL);
 
     void Randomize(double seed) override;
     float Rnd() override;
     std::uint64_t next();
 
-private:
+  private:
     std::uint64_t s_[4];
 };
 

@@ -7,7 +7,7 @@ namespace app {
 // The services of the window runtime that the game calls. The real one is in platform/; tests
 // hand in recorders that note each call.
 class Runtime {
-public:
+  public:
     virtual ~Runtime() = default;
 
     // Handles pending window messages (repaint in particular) and returns. No user input is

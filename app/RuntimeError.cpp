@@ -4,17 +4,26 @@ namespace app {
 
 QString standardDescription(int number) {
     switch (number) {
-        case Err::Overflow: return QStringLiteral("Overflow");
-        case Err::SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
-        case Err::FileNotFound: return QStringLiteral("File not found");
-        case Err::DeviceIO: return QStringLiteral("Device I/O error");
-        case Err::PermissionDenied: return QStringLiteral("Permission denied");
-        case Err::PathFileAccess: return QStringLiteral("Path/File access error");
-        case Err::InvalidPropertyValue: return QStringLiteral("Invalid property value");
+        case Err::Overflow:
+            return QStringLiteral("Overflow");
+        case Err::SubscriptOutOfRange:
+            return QStringLiteral("Subscript out of range");
+        case Err::FileNotFound:
+            return QStringLiteral("File not found");
+        case Err::DeviceIO:
+            return QStringLiteral("Device I/O error");
+        case Err::PermissionDenied:
+            return QStringLiteral("Permission denied");
+        case Err::PathFileAccess:
+            return QStringLiteral("Path/File access error");
+        case Err::InvalidPropertyValue:
+            return QStringLiteral("Invalid property value");
         case Err::CantMoveMinimized:
             return QStringLiteral("A form can't be moved or sized while minimized or maximized");
-        case Err::AutomationError: return QStringLiteral("Automation error");
-        default: return QStringLiteral("Application-defined or object-defined error");
+        case Err::AutomationError:
+            return QStringLiteral("Automation error");
+        default:
+            return QStringLiteral("Application-defined or object-defined error");
     }
 }
 

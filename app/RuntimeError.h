@@ -23,7 +23,7 @@ inline constexpr int AutomationError = -2147467259;
 // A run-time error: the number and text of a failure. Only two places in the program trap these;
 // anywhere else one reaches the event boundary, which reports it and ends the program.
 class RuntimeError : public std::exception {
-public:
+  public:
     RuntimeError(int number, QString description);
     explicit RuntimeError(int number);  // with the standard text for that number
 
@@ -31,7 +31,7 @@ public:
     const QString& description() const { return description_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
-private:
+  private:
     int number_;
     QString description_;
     std::string what_;

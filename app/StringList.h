@@ -10,7 +10,7 @@ namespace app {
 // An append-only list of strings packed into one buffer: a word list of a million entries costs
 // its characters plus one offset each, instead of a heap block per word.
 class StringList {
-public:
+  public:
     qsizetype size() const { return qsizetype(ends_.size()); }
     bool empty() const { return ends_.empty(); }
 
@@ -36,7 +36,7 @@ public:
         ends_.clear();
     }
 
-private:
+  private:
     std::vector<QChar> chars_;
     std::vector<std::size_t> ends_;
 };

@@ -100,7 +100,8 @@ void Commands::Form_Unload() {
         }
     };
     // Only to pace the drawing: the loop itself tests the top edge after every step.
-    const double expectedSteps = std::max(1.0, std::floor(double(rt.ScreenWidth() - me.Top()) / 30) + 1);
+    const double expectedSteps =
+        std::max(1.0, std::floor(double(rt.ScreenWidth() - me.Top()) / 30) + 1);
     int step = 0;
     do {
         const float topBefore = me.Top();

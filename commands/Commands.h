@@ -17,7 +17,7 @@ namespace commands {
 // The window's commands: start-up, Start and Stop, Say Again, the level label and closing.
 // Constructing it connects the controls' events to their handlers.
 class Commands {
-public:
+  public:
     explicit Commands(app::FrmMain& form);
 
     // Start-up after the window model exists: the voice, the word file, then the window is shown.
@@ -37,7 +37,7 @@ public:
     // The exit status the program ends with: non-zero once start-up has failed.
     int ExitStatus() const { return exitStatus_; }
 
-private:
+  private:
     app::FrmMain& f_;
     game::Game game_;
     int exitStatus_ = 0;

@@ -12,7 +12,7 @@ namespace game {
 // million words draws in a fraction of a second and still gives the same item for the same k as a
 // plain list would.
 class DrawBag {
-public:
+  public:
     explicit DrawBag(app::StringList items);
 
     qsizetype Count() const { return count_; }
@@ -20,7 +20,7 @@ public:
     QStringView Item(qsizetype k) const { return items_.at(indexOf(k)); }
     void Remove(qsizetype k);
 
-private:
+  private:
     qsizetype indexOf(qsizetype k) const;
 
     app::StringList items_;

@@ -94,7 +94,8 @@ QString AnswerLine(const QString& expected, const QString& entry, bool correct) 
 }
 
 QString SummaryLine(int correct, int answered) {
-    return QString::number(correct) + QStringLiteral(" Correct Out Of ") + QString::number(answered);
+    return QString::number(correct) + QStringLiteral(" Correct Out Of ") +
+           QString::number(answered);
 }
 
 }  // namespace game

@@ -13,7 +13,7 @@ namespace game {
 // The rules of play on one window: the level word draw, the answer check and its key filter, the
 // answer log and the level climb.
 class Game {
-public:
+  public:
     // `finishGame` is the closing sequence the climb runs after the last level.
     Game(app::FrmMain& form, std::function<void()> finishGame);
 
@@ -25,7 +25,7 @@ public:
     void LogAnswer();
     void NextLevel();
 
-private:
+  private:
     app::FrmMain& f_;
     std::function<void()> finishGame_;
 };

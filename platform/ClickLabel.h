@@ -13,13 +13,13 @@ class QtRuntime;
 // A label that raises the model's Click when the mouse is released over it.
 class ClickLabel final : public QLabel {
     Q_OBJECT
-public:
+  public:
     ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent);
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     app::Label& model_;
     QtRuntime& runtime_;
 };

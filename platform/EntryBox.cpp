@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 
 class AdmitValidator final : public QValidator {
-public:
+  public:
     AdmitValidator(app::TextBox& model, QObject* parent) : QValidator(parent), model_(model) {}
 
     State validate(QString& input, int& pos) const override {
@@ -24,12 +24,13 @@ public:
         return Acceptable;
     }
 
-private:
+  private:
     app::TextBox& model_;
 };
 
 bool typesCharacters(const QKeyEvent* event) {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
     const QString text = event->text();
     if (text.isEmpty()) return false;
     for (QChar ch : text) {
@@ -43,7 +44,8 @@ bool typesCharacters(const QKeyEvent* event) {
 EntryBox::EntryBox(app::TextBox& model, QtRuntime& runtime, QWidget* parent)
     : QLineEdit(parent), model_(model), runtime_(runtime) {
     setValidator(new AdmitValidator(model_, this));
-    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) { model_.setText(text); });
+    connect(this, &QLineEdit::textEdited, this,
+            [this](const QString& text) { model_.setText(text); });
 }
 
 void EntryBox::keyPressEvent(QKeyEvent* event) {
@@ -57,7 +59,8 @@ void EntryBox::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Backspace:
             if (model_.KeyPress(8) == 8) QLineEdit::keyPressEvent(event);
             return;
-        default: break;
+        default:
+            break;
     }
     if (!typesCharacters(event)) {
         QLineEdit::keyPressEvent(event);

@@ -16,13 +16,13 @@ class QtRuntime;
 // could have put there. Editing keys that type nothing (arrows, Home, End, Delete) work as usual.
 class EntryBox final : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     EntryBox(app::TextBox& model, QtRuntime& runtime, QWidget* parent);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     app::TextBox& model_;
     QtRuntime& runtime_;
 };

@@ -10,11 +10,11 @@ class InputGate;
 // Input that arrives meanwhile is kept back by the gate and handled afterwards, in order; a close
 // request cuts the phrase short.
 class EventLoopWaiter final : public speech::Waiter {
-public:
+  public:
     explicit EventLoopWaiter(InputGate& gate) : gate_(gate) {}
     void wait(const std::function<void()>& job, std::stop_source& cancel) override;
 
-private:
+  private:
     InputGate& gate_;
 };
 

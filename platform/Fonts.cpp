@@ -8,9 +8,10 @@ namespace platform {
 QString SansSerifFamily() {
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
-        for (const QString& f : {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                 QStringLiteral("DejaVu Sans")}) {
+        for (const QString& f :
+             {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+              QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+              QStringLiteral("DejaVu Sans")}) {
             if (families.contains(f, Qt::CaseInsensitive)) return f;
         }
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();

@@ -21,7 +21,7 @@ class QtRuntime;
 // every widget mirrors its control, and only the visible controls have widgets.
 class FormView final : public QWidget {
     Q_OBJECT
-public:
+  public:
     FormView(app::FrmMain& form, QtRuntime& runtime);
 
     ClickLabel* label1() const { return label1_; }
@@ -32,11 +32,11 @@ public:
     QPushButton* sayAgainButton() const { return sayAgain_; }
     QListWidget* results() const { return results_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
-private:
+  private:
     void place(QWidget* widget, const app::Control& control);
     void syncWindow();
     void syncResults();

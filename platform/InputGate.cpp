@@ -27,8 +27,10 @@ bool isUserInput(QEvent::Type t) {
         case QEvent::TabletRelease:
         case QEvent::DragEnter:
         case QEvent::DragMove:
-        case QEvent::Drop: return true;
-        default: return false;
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
     }
 }
 }  // namespace

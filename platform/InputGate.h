@@ -14,7 +14,7 @@ namespace platform {
 // the window ends the program at once, even in the middle of a word.
 class InputGate final : public QObject {
     Q_OBJECT
-public:
+  public:
     InputGate();
     ~InputGate() override;
 
@@ -29,13 +29,13 @@ public:
 
     std::size_t kept() const { return kept_.size(); }
 
-signals:
+  signals:
     void closeRequested();
 
-protected:
+  protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
 
-private:
+  private:
     void replay();
 
     struct Kept {

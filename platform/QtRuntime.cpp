@@ -28,8 +28,8 @@ void QtRuntime::DoEvents() {
 }
 
 void QtRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
-    const auto icon = (style & 0x70) == app::vbCritical ? QMessageBox::Critical
-                                                        : QMessageBox::Information;
+    const auto icon =
+        (style & 0x70) == app::vbCritical ? QMessageBox::Critical : QMessageBox::Information;
     QMessageBox box(icon, title, prompt, QMessageBox::Ok, window_);
     box.exec();
 }
@@ -37,8 +37,8 @@ void QtRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
 void QtRuntime::End(int exitStatus) { end_(exitStatus); }
 
 float QtRuntime::ScreenWidth() const {
-    const QScreen* screen = window_ && window_->screen() ? window_->screen()
-                                                         : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        window_ && window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
     return screen ? float(screen->geometry().width() * app::TwipsPerPixel) : 0.0f;
 }
 

@@ -12,7 +12,7 @@ namespace platform {
 
 // The window runtime the game expects, on Qt.
 class QtRuntime final : public app::Runtime {
-public:
+  public:
     using EndHandler = std::function<void(int exitStatus)>;
     // The default end terminates the process at once with the status.
     explicit QtRuntime(EndHandler end = {});
@@ -32,7 +32,7 @@ public:
     // How long the whole closing animation takes, however many steps the screen needs.
     static constexpr int AnimationMs = 800;
 
-private:
+  private:
     EndHandler end_;
     InputGate gate_;
     QPointer<QWidget> window_;

@@ -10,7 +10,7 @@ namespace speech {
 // Where synthesised speech is heard. play() blocks until the samples have been played, or soon
 // after a stop is requested (the rest of the phrase is then dropped).
 class AudioOutput {
-public:
+  public:
     virtual ~AudioOutput() = default;
     virtual void play(const Pcm& pcm, std::stop_token stop = {}) = 0;
 };
@@ -18,7 +18,7 @@ public:
 // Runs a blocking job while the window keeps repainting, and may ask the job to stop early (when
 // the window is being closed). The default just runs it.
 class Waiter {
-public:
+  public:
     virtual ~Waiter() = default;
     virtual void wait(const std::function<void()>& job, std::stop_source& /*cancel*/) { job(); }
 };

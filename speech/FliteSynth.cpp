@@ -2,7 +2,6 @@
 
 #include "app/RuntimeError.h"
 
-
 extern "C" {
 #include <flite/flite.h>
 cst_voice* register_cmu_us_kal16(const char* voxdir);

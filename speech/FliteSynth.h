@@ -10,7 +10,7 @@ namespace speech {
 
 // In-process synthesis with Flite's US English kal16 voice, at its default rate and volume.
 class FliteSynth {
-public:
+  public:
     FliteSynth();
     // The text is spoken as plain text: it is never read as markup, and characters the voice
     // cannot say are left out rather than passed on.
@@ -19,7 +19,7 @@ public:
     // What actually reaches the engine for `text`.
     static QByteArray plainText(const QString& text);
 
-private:
+  private:
     cst_voice_struct* voice_;
 };
 

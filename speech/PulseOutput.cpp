@@ -41,7 +41,8 @@ bool PulseOutput::connect(int sampleRate) {
     // A new stream that starts on a whole phrase can stall for seconds before the server plays
     // it; a moment of silence written at once gets it running, so the first word is not late.
     const std::vector<std::int16_t> silence(std::size_t(sampleRate / 10), 0);
-    if (pa_simple_write(stream_, silence.data(), silence.size() * sizeof(std::int16_t), &error) < 0) {
+    if (pa_simple_write(stream_, silence.data(), silence.size() * sizeof(std::int16_t), &error) <
+        0) {
         lastError_ = QString::fromUtf8(pa_strerror(error));
         disconnect();
         return false;
@@ -60,7 +61,8 @@ bool PulseOutput::playOnce(const Pcm& pcm, const std::stop_token& stop, int& err
     for (std::size_t at = 0; at < pcm.samples.size(); at += slice) {
         if (stop.stop_requested()) return pa_simple_flush(stream_, &error) >= 0;
         const std::size_t n = std::min(slice, pcm.samples.size() - at);
-        if (pa_simple_write(stream_, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) < 0) {
+        if (pa_simple_write(stream_, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
+            0) {
             return false;
         }
     }
@@ -71,8 +73,8 @@ namespace {
 // Waits as long as the phrase would take to hear, or until a stop is requested.
 void waitSilently(double seconds, const std::stop_token& stop) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point until =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const Clock::time_point until = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                       std::chrono::duration<double>(seconds));
     while (!stop.stop_requested()) {
         const Clock::duration left = until - Clock::now();
         if (left <= Clock::duration::zero()) break;

@@ -13,7 +13,7 @@ namespace speech {
 // server that appears later is picked up. A playback failure reconnects once and plays the phrase
 // again; if that fails too it is the run-time error of the failed call.
 class PulseOutput final : public AudioOutput {
-public:
+  public:
     // `server` empty: the default server.
     explicit PulseOutput(QString server = QString());
     ~PulseOutput() override;
@@ -25,7 +25,7 @@ public:
     // The error text of the last failed connect.
     const QString& lastError() const { return lastError_; }
 
-private:
+  private:
     bool connect(int sampleRate);
     void disconnect();
     bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);

@@ -9,11 +9,11 @@ namespace speech {
 // The real voice: synthesises the phrase in-process and plays it, returning once it is heard.
 // While it plays, the waiter keeps the window repainting.
 class SpeechVoice final : public Voice {
-public:
+  public:
     SpeechVoice(FliteSynth& synth, AudioOutput& output, Waiter& waiter);
     int Speak(const QString& text, int flags) override;
 
-private:
+  private:
     FliteSynth& synth_;
     AudioOutput& output_;
     Waiter& waiter_;

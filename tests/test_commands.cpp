@@ -30,7 +30,8 @@ TEST(LevelSelector, StepsThroughTheSixLevelsInARing) {
         g.form.Label1.Click();
         seen << g.form.Label1.Caption();
     }
-    EXPECT_EQ(seen, QStringList({"Level 2", "Level 3", "Level 4", "Level 5", "Level 6", "Level 1"}));
+    EXPECT_EQ(seen,
+              QStringList({"Level 2", "Level 3", "Level 4", "Level 5", "Level 6", "Level 1"}));
     g.form.Label1.setCaption("Something else");
     g.form.Label1.Click();
     EXPECT_EQ(g.form.Label1.Caption(), "Something else");

@@ -145,8 +145,8 @@ TEST(NextLevel, APerfectGameFromLevel1EarnsThePraiseAnd59DoesNot) {
         }
         expectResultsLayout(g.form);
         EXPECT_EQ(g.results().size(), 61);
-        const QString praise = speak(
-            " You Are The Best Speller In The World The Best The Best The Best The Best ");
+        const QString praise =
+            speak(" You Are The Best Speller In The World The Best The Best The Best The Best ");
         if (wrong == 0) {
             EXPECT_EQ(g.results().last(), "60 Correct Out Of 60");
             EXPECT_EQ(g.journal.spoken().last(), praise);

@@ -7,6 +7,7 @@
 #include "support/Recorders.h"
 #include "support/TempDir.h"
 
+#include <gtest/gtest.h>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
 
 using namespace testsupport;
 

@@ -11,12 +11,12 @@
 #include "support/Recorders.h"
 #include "support/SoundCapture.h"
 
+#include <QtGui/qpa/qwindowsysteminterface.h>
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
-#include <QtGui/qpa/qwindowsysteminterface.h>
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
 
 using namespace testsupport;
 
@@ -24,7 +24,7 @@ namespace {
 
 // Notes each phrase as it starts and as it ends, around the real voice.
 class JournalingVoice final : public speech::Voice {
-public:
+  public:
     JournalingVoice(speech::Voice& inner, Journal& journal) : inner_(inner), journal_(journal) {}
     int Speak(const QString& text, int flags) override {
         journal_.add(QStringLiteral("begin ") + text);
@@ -33,7 +33,7 @@ public:
         return n;
     }
 
-private:
+  private:
     speech::Voice& inner_;
     Journal& journal_;
 };

@@ -43,8 +43,9 @@ TEST(WindowModel, ControlsKeepTheDesignOrderAndTabIndices) {
         names << c->Name();
         tabs.insert(c->TabIndex());
     }
-    EXPECT_EQ(names, QStringList({"ComStop", "List7", "ComSayAgain", "ComStart", "inputbox", "List6",
-                                  "List5", "List4", "List3", "List2", "List1", "Label2", "Label1"}));
+    EXPECT_EQ(names,
+              QStringList({"ComStop", "List7", "ComSayAgain", "ComStart", "inputbox", "List6",
+                           "List5", "List4", "List3", "List2", "List1", "Label2", "Label1"}));
     EXPECT_EQ(tabs.size(), 13u);
     EXPECT_EQ(g.form.inputbox.TabIndex(), 7);
     EXPECT_EQ(g.form.inputbox.Font().points, 12);

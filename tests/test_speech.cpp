@@ -1,9 +1,9 @@
 // Real speech: Flite synthesises the phrases, PulseAudio plays them into the test run's own server,
 // and the test listens on the server's monitor.
-#include "support/SoundCapture.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
+#include "support/SoundCapture.h"
 
 #include <gtest/gtest.h>
 #include <chrono>
@@ -87,7 +87,7 @@ TEST(SpeechVoice, SpeaksEachPhraseInTurn) {
     SoundCapture capture;
     voice.Speak(" correct ", 0);
     voice.Speak("Spell Word apple", 0);
-    const auto spans = soundSpans(capture.stop(), SoundCapture::Rate / 4);
+    const auto spans = soundSpans(capture.stop(), SoundCapture::Rate * 6 / 100);
     // Two phrases, heard one after the other.
     ASSERT_GE(spans.size(), 2u);
     EXPECT_LT(spans.front().begin, spans.back().begin);

@@ -79,18 +79,24 @@ TEST(WordFile, QuotesGroupAndCtrlZEnds) {
 }
 
 TEST(WordFile, HonoursByteOrderMarksAndFallsBackToWindows1252) {
-    EXPECT_EQ(fields("\xEF\xBB\xBF" "caf\xC3\xA9\n"), QStringList({u"café"_qs}));
-    EXPECT_EQ(fields(QByteArray("\xFF\xFE" "c\0a\0t\0,\0d\0o\0g\0\r\0\n\0", 20)),
+    EXPECT_EQ(fields("\xEF\xBB\xBF"
+                     "caf\xC3\xA9\n"),
+              QStringList({u"café"_qs}));
+    EXPECT_EQ(fields(QByteArray("\xFF\xFE"
+                                "c\0a\0t\0,\0d\0o\0g\0\r\0\n\0",
+                                20)),
               QStringList({"cat", "dog"}));
-    EXPECT_EQ(fields(QByteArray("\xFE\xFF\0c\0a\0t\0\n\0s\0u\0n", 16)), QStringList({"cat", "sun"}));
+    EXPECT_EQ(fields(QByteArray("\xFE\xFF\0c\0a\0t\0\n\0s\0u\0n", 16)),
+              QStringList({"cat", "sun"}));
     // Without a mark: UTF-8 where the field is valid UTF-8, Windows-1252 where it is not.
     EXPECT_EQ(fields("na\xC3\xAFve\nna\xEFve\n\x93quote\x94"),
               QStringList({u"naïve"_qs, u"naïve"_qs, u"\u201Cquote\u201D"_qs}));
 }
 
 TEST(WordPools, SortWordsByLengthLowercasedInFileOrder) {
-    auto l = load("Apple\ndog\nDOG\nabcdefghijkl\nabcdefghijklm\nabcdefghijklmn\nbee\n"
-                  "abcdefghijk\nhouses\n\nit's\n");
+    auto l = load(
+        "Apple\ndog\nDOG\nabcdefghijkl\nabcdefghijklm\nabcdefghijklmn\nbee\n"
+        "abcdefghijk\nhouses\n\nit's\n");
     EXPECT_EQ(l->error, 0);
     EXPECT_EQ(pool(l->g.form, 1), QStringList({"dog", "dog", "bee", ""}));
     EXPECT_EQ(pool(l->g.form, 2), QStringList({"apple", "it's"}));
@@ -102,9 +108,9 @@ TEST(WordPools, SortWordsByLengthLowercasedInFileOrder) {
 }
 
 TEST(WordPools, LengthBoundariesFollowTheSixTests) {
-    const std::vector<std::pair<int, int>> expected = {
-        {0, 1}, {3, 1}, {4, 2}, {5, 2}, {6, 3}, {7, 3}, {8, 4}, {9, 4},
-        {10, 5}, {11, 5}, {12, 0}, {13, 0}, {14, 6}, {100, 6}};
+    const std::vector<std::pair<int, int>> expected = {{0, 1},  {3, 1},  {4, 2},  {5, 2},  {6, 3},
+                                                       {7, 3},  {8, 4},  {9, 4},  {10, 5}, {11, 5},
+                                                       {12, 0}, {13, 0}, {14, 6}, {100, 6}};
     for (auto [length, level] : expected) EXPECT_EQ(wordstore::PoolFor(length), level) << length;
 }
 

@@ -2,30 +2,33 @@
 
 #include "app/RuntimeError.h"
 
-#include <array>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <array>
+#include <cerrno>
 #include <vector>
 
 namespace wordstore {
 
+using app::RuntimeError;
 using app::Err::DeviceIO;
 using app::Err::FileNotFound;
 using app::Err::PathFileAccess;
 using app::Err::PermissionDenied;
-using app::RuntimeError;
 
 FileSource::FileSource(const QString& path) {
     const QByteArray native = path.toLocal8Bit();
     fd_ = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0) {
         switch (errno) {
-            case ENOENT: throw RuntimeError(FileNotFound);
+            case ENOENT:
+                throw RuntimeError(FileNotFound);
             case EACCES:
-            case EPERM: throw RuntimeError(PermissionDenied);
-            default: throw RuntimeError(PathFileAccess);
+            case EPERM:
+                throw RuntimeError(PermissionDenied);
+            default:
+                throw RuntimeError(PathFileAccess);
         }
     }
     struct stat st {};
@@ -104,7 +107,7 @@ bool isValidUtf8(const unsigned char* s, std::size_t n) {
 // The file as a stream of code units: bytes, or 16-bit units after a UTF-16 byte order mark.
 // Units are held widened to 16 bits either way; `bytes_` says how to decode a finished field.
 class FieldReader::Units {
-public:
+  public:
     explicit Units(ByteSource& source) : source_(source) {
         raw_.resize(ChunkBytes);
         fillRaw(0, 3);  // enough to see a byte order mark
@@ -151,7 +154,7 @@ public:
 
     bool lastWasAscii() const { return ascii_; }
 
-private:
+  private:
     enum class Mode { Bytes, Utf16LE, Utf16BE };
 
     // The next unit, or -1 at the end of the file (Ctrl+Z included).
@@ -225,7 +228,8 @@ private:
         if (ended_ || sourceDone_) return false;
         // Keep a trailing half unit of UTF-16 for the next read.
         const std::size_t carry = rawLen_ - rawPos_;
-        if (carry > 0) std::copy(raw_.begin() + long(rawPos_), raw_.begin() + long(rawLen_), raw_.begin());
+        if (carry > 0)
+            std::copy(raw_.begin() + long(rawPos_), raw_.begin() + long(rawLen_), raw_.begin());
         fillRaw(carry, mode_ == Mode::Bytes ? 1 : 2);
         rawPos_ = 0;
         convert();

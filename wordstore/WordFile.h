@@ -8,7 +8,7 @@ namespace wordstore {
 
 // Where the bytes of a word file come from. Wrapped so a test can force a failing read.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Up to `capacity` bytes into `buffer`; 0 at end of file. Throws the run-time error of a
     // failed read.
@@ -19,7 +19,7 @@ public:
 // file is refused, not waited on). Errors: 53 file not found, 70 permission denied, 75 anything
 // that is not a readable regular file, 57 a failed read.
 class FileSource final : public ByteSource {
-public:
+  public:
     explicit FileSource(const QString& path);
     ~FileSource() override;
     FileSource(const FileSource&) = delete;
@@ -27,7 +27,7 @@ public:
 
     std::size_t read(char* buffer, std::size_t capacity) override;
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -37,7 +37,7 @@ private:
 // is honoured; without one a field is read as UTF-8 where it is valid UTF-8, and as Windows-1252
 // otherwise. Memory stays within a small multiple of the longest field.
 class FieldReader {
-public:
+  public:
     explicit FieldReader(ByteSource& source);
     ~FieldReader();
 
@@ -48,7 +48,7 @@ public:
 
     class Units;
 
-private:
+  private:
     std::unique_ptr<Units> units_;
 };
 

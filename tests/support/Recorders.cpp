@@ -46,7 +46,8 @@ void Game::type(const QString& keys) {
     for (QChar ch : keys) {
         const int code = form.inputbox.KeyPress(ch.unicode());
         if (code == 8) {
-            form.inputbox.setText(form.inputbox.Text().chopped(form.inputbox.Text().isEmpty() ? 0 : 1));
+            form.inputbox.setText(
+                form.inputbox.Text().chopped(form.inputbox.Text().isEmpty() ? 0 : 1));
         } else if (code != 0) {
             form.inputbox.setText(form.inputbox.Text() + QChar(char16_t(code)));
         }

@@ -15,7 +15,8 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) {
     *os << "{";
-    for (qsizetype i = 0; i < l.size(); ++i) *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
+    for (qsizetype i = 0; i < l.size(); ++i)
+        *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
     *os << "}";
 }
 
@@ -30,7 +31,7 @@ struct Journal {
 };
 
 class RecordingRuntime final : public app::Runtime {
-public:
+  public:
     explicit RecordingRuntime(Journal& journal) : journal_(journal) {}
 
     void DoEvents() override { journal_.add(QStringLiteral("doevents")); }
@@ -46,19 +47,19 @@ public:
     std::vector<double> frames;
     std::function<void()> duringFrame;
 
-private:
+  private:
     Journal& journal_;
 };
 
 // Notes every phrase; a test can make a phrase fail or run something while it is "spoken".
 class RecordingVoice final : public speech::Voice {
-public:
+  public:
     explicit RecordingVoice(Journal& journal) : journal_(journal) {}
     int Speak(const QString& text, int flags) override;
 
     std::function<void(const QString&)> whileSpeaking;
 
-private:
+  private:
     Journal& journal_;
     int streams_ = 0;
 };

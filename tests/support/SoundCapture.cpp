@@ -1,6 +1,7 @@
 #include "support/SoundCapture.h"
 
 #include <pulse/simple.h>
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -23,8 +24,11 @@ SoundCapture::SoundCapture(const char* source) {
         while (running_) {
             if (pa_simple_read(stream_, chunk.data(), chunk.size() * 2, &err) < 0) break;
             samples_.insert(samples_.end(), chunk.begin(), chunk.end());
+            started_ = true;
         }
+        started_ = true;
     });
+    while (!started_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 SoundCapture::~SoundCapture() { stop(); }
@@ -37,7 +41,8 @@ std::vector<std::int16_t> SoundCapture::stop() {
     return samples_;
 }
 
-std::vector<Span> soundSpans(const std::vector<std::int16_t>& s, std::size_t minGap, int threshold) {
+std::vector<Span> soundSpans(const std::vector<std::int16_t>& s, std::size_t minGap,
+                             int threshold) {
     std::vector<Span> spans;
     std::size_t lastLoud = 0;
     bool in = false;

@@ -13,7 +13,8 @@ namespace testsupport {
 // Records what the test's sound server plays, from its null sink's monitor, on a thread of its
 // own: 16 kHz mono, the rate the voice speaks at.
 class SoundCapture {
-public:
+  public:
+    // Returns once the recording has really started, so nothing played afterwards is missed.
     explicit SoundCapture(const char* source = "orthovane_null.monitor");
     ~SoundCapture();
     // Stops recording and returns every sample heard since the start.
@@ -21,9 +22,10 @@ public:
 
     static constexpr int Rate = 16000;
 
-private:
+  private:
     pa_simple* stream_ = nullptr;
     std::atomic<bool> running_{true};
+    std::atomic<bool> started_{false};
     std::vector<std::int16_t> samples_;
     std::thread thread_;
 };
@@ -34,7 +36,8 @@ struct Span {
     std::size_t begin;
     std::size_t end;
 };
-std::vector<Span> soundSpans(const std::vector<std::int16_t>& s, std::size_t minGap, int threshold = 300);
+std::vector<Span> soundSpans(const std::vector<std::int16_t>& s, std::size_t minGap,
+                             int threshold = 300);
 
 // The server the test run started; empty when there is none.
 QString testSoundServer();

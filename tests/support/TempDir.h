@@ -8,11 +8,11 @@ namespace testsupport {
 
 // A scratch folder for files a test writes.
 class TempDir {
-public:
+  public:
     QString path(const QString& name) const { return dir_.filePath(name); }
     QString write(const QString& name, const QByteArray& bytes) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

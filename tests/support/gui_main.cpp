@@ -1,6 +1,6 @@
 // Widget tests run on a real QApplication, offscreen unless a display is asked for.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 namespace {
 QtMessageHandler previous = nullptr;
