@@ -19,12 +19,12 @@ QString SansSerifFamily() {
     return family;
 }
 
-QFont FontFor(const app::FontSpec& spec) {
-    QFont font(SansSerifFamily());
-    const double points = spec.points > 0 ? spec.points : 8.0;
-    font.setPixelSize(qMax(1, qRound(points * 96.0 / 72.0)));
-    font.setBold(spec.bold);
-    return font;
+QFont FontFor(const app::FontSpec& font) {
+    QFont qfont(SansSerifFamily());
+    const double points = font.points > 0 ? font.points : 8.0;
+    qfont.setPixelSize(qMax(1, qRound(points * 96.0 / 72.0)));
+    qfont.setBold(font.bold);
+    return qfont;
 }
 
 }  // namespace platform

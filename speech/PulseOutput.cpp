@@ -17,22 +17,22 @@ PulseOutput::~PulseOutput() { disconnect(); }
 
 bool PulseOutput::connect(int sampleRate) {
     disconnect();
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = std::uint32_t(sampleRate);
-    spec.channels = 1;
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_S16LE;
+    format.rate = std::uint32_t(sampleRate);
+    format.channels = 1;
     // A short buffer: drain returns soon after the last sample is heard, and playback starts as
     // soon as the first samples arrive instead of waiting for the buffer to fill.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa_usec_to_bytes(40 * 1000, &spec));
+    attr.tlength = std::uint32_t(pa_usec_to_bytes(40 * 1000, &format));
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = std::uint32_t(-1);
     attr.fragsize = std::uint32_t(-1);
     const QByteArray server = server_.toLocal8Bit();
     int error = 0;
     stream_ = pa_simple_new(server_.isEmpty() ? nullptr : server.constData(), "Orthovane",
-                            PA_STREAM_PLAYBACK, nullptr, "Speech", &spec, nullptr, &attr, &error);
+                            PA_STREAM_PLAYBACK, nullptr, "Speech", &format, nullptr, &attr, &error);
     if (!stream_) {
         lastError_ = QString::fromUtf8(pa_strerror(error));
         return false;

@@ -54,26 +54,35 @@ void queueClick(QWindow* w, QPoint at) {
                                                      Qt::LeftButton, QEvent::MouseButtonRelease);
 }
 
+// A real window with the real voice, playing into the test run's sound server.
+struct SpeakingWindow {
+    Journal journal;
+    std::vector<int> ends;
+    platform::QtRuntime runtime{[this](int s) { ends.push_back(s); }};
+    app::MixingRandom random{3};
+    app::FrmMain form{runtime, random};
+    commands::Commands commands{form};
+    platform::FormView view{form, runtime};
+    speech::FliteSynth synth;
+    speech::PulseOutput out;
+    platform::EventLoopWaiter waiter{runtime.gate()};
+    speech::SpeechVoice voice{synth, out, waiter};
+
+    SpeakingWindow() {
+        EXPECT_FALSE(testSoundServer().isEmpty());
+        EXPECT_TRUE(out.open(16000));
+        form.state.Voice = std::make_unique<JournalingVoice>(voice, journal);
+        form.Me.Show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+    }
+};
+
 }  // namespace
 
 TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
-    ASSERT_FALSE(testSoundServer().isEmpty());
-    Journal journal;
-    std::vector<int> ends;
-    platform::QtRuntime runtime([&](int s) { ends.push_back(s); });
-    app::MixingRandom random(3);
-    app::FrmMain form(runtime, random);
-    commands::Commands commands(form);
-    platform::FormView view(form, runtime);
-    speech::FliteSynth synth;
-    speech::PulseOutput out;
-    ASSERT_TRUE(out.open(16000));
-    platform::EventLoopWaiter waiter(runtime.gate());
-    speech::SpeechVoice real(synth, out, waiter);
-    form.state.Voice = std::make_unique<JournalingVoice>(real, journal);
-    for (const char* w : {"cat", "dog", "sun"}) form.List1.AddItem(QString::fromLatin1(w));
-    form.Me.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    SpeakingWindow w;
+    auto& [journal, ends, runtime, random, form, commands, view, synth, out, waiter, voice] = w;
+    for (const char* word : {"cat", "dog", "sun"}) form.List1.AddItem(QString::fromLatin1(word));
     QWindow* window = view.windowHandle();
 
     bool checkedDuringPhrase = false;
@@ -104,21 +113,8 @@ TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
 }
 
 TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
-    ASSERT_FALSE(testSoundServer().isEmpty());
-    Journal journal;
-    std::vector<int> ends;
-    platform::QtRuntime runtime([&](int s) { ends.push_back(s); });
-    app::MixingRandom random(3);
-    app::FrmMain form(runtime, random);
-    commands::Commands commands(form);
-    platform::FormView view(form, runtime);
-    speech::FliteSynth synth;
-    speech::PulseOutput out;
-    ASSERT_TRUE(out.open(16000));
-    platform::EventLoopWaiter waiter(runtime.gate());
-    speech::SpeechVoice voice(synth, out, waiter);
-    form.Me.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    SpeakingWindow w;
+    auto& [journal, ends, runtime, random, form, commands, view, synth, out, waiter, voice] = w;
 
     const double praiseSeconds = synth.synthesize(speech::Phrase::Praise).seconds();
     QTimer::singleShot(300, [&] {

@@ -10,12 +10,12 @@ namespace testsupport {
 QString testSoundServer() { return QString::fromLocal8Bit(std::getenv("PULSE_SERVER")); }
 
 SoundCapture::SoundCapture(const char* source) {
-    pa_sample_spec spec{PA_SAMPLE_S16LE, Rate, 1};
+    pa_sample_spec format{PA_SAMPLE_S16LE, Rate, 1};
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
     attr.fragsize = Rate / 50 * 2;  // 20 ms
     int error = 0;
-    stream_ = pa_simple_new(nullptr, "orthovane-test", PA_STREAM_RECORD, source, "capture", &spec,
+    stream_ = pa_simple_new(nullptr, "orthovane-test", PA_STREAM_RECORD, source, "capture", &format,
                             nullptr, &attr, &error);
     if (!stream_) throw std::runtime_error("cannot record from the test sound server");
     thread_ = std::thread([this] {
