@@ -2,6 +2,8 @@
 
 #include "app/RuntimeError.h"
 
+#include <QMetaMethod>
+
 namespace app {
 
 Control::Control(QString name, TwipsRect rect, int tabIndex, FontSpec font, bool visible)
@@ -86,7 +88,9 @@ void CommandButton::Click() {
 
 void ListBox::AddItem(QStringView text) {
     items_.append(text);
-    notify();
+    // A hidden pool takes a million lines at start-up and on every draw, and nobody watches it.
+    static const QMetaMethod changedSignal = QMetaMethod::fromSignal(&Control::changed);
+    if (isSignalConnected(changedSignal)) notify();
 }
 
 void ListBox::Clear() {

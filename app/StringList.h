@@ -31,6 +31,9 @@ class StringList {
 
     qsizetype totalChars() const { return qsizetype(chars_.size()); }
 
+    // Hints that item i is about to be read.
+    void prefetch(qsizetype i) const { __builtin_prefetch(ends_.data() + i); }
+
     void clear() {
         chars_.clear();
         ends_.clear();

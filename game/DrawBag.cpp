@@ -1,36 +1,81 @@
 #include "game/DrawBag.h"
 
+#include <array>
 #include <bit>
 
 namespace game {
 
+namespace {
+// Counting bits by table: the baseline x86-64 this is built for has no popcount instruction.
+constexpr auto BitsInByte = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int i = 0; i < 256; ++i) t[std::size_t(i)] = std::uint8_t(std::popcount(unsigned(i)));
+    return t;
+}();
+}  // namespace
+
 DrawBag::DrawBag(app::StringList items) : items_(std::move(items)), count_(items_.size()) {
     const std::size_t n = std::size_t(count_);
-    tree_.assign(n + 1, 0);
-    // Every item present: node i covers (i - lowbit(i), i], so it holds lowbit(i).
-    for (std::size_t i = 1; i <= n; ++i) tree_[i] = std::uint32_t(i & (~i + 1));
-    topBit_ = n == 0 ? 0 : qsizetype(std::bit_floor(n));
+    const std::size_t words = (n + 63) / 64;
+    present_.assign(words, ~std::uint64_t(0));
+    if (n % 64) present_.back() = (std::uint64_t(1) << (n % 64)) - 1;
+    leaves_ = std::bit_ceil(std::max<std::size_t>(words, 1));
+    counts_.assign(2 * leaves_, 0);
+    for (std::size_t w = 0; w < words; ++w) {
+        counts_[leaves_ + w] = std::uint32_t(std::popcount(present_[w]));
+    }
+    for (std::size_t node = leaves_ - 1; node >= 1; --node) {
+        counts_[node] = counts_[2 * node] + counts_[2 * node + 1];
+    }
 }
 
-qsizetype DrawBag::indexOf(qsizetype k) const {
-    // Descend from the highest power of two to the last position whose prefix count is below k.
-    std::size_t pos = 0;
-    std::size_t remaining = std::size_t(k);
-    const std::size_t n = tree_.size() - 1;
-    for (std::size_t step = std::size_t(topBit_); step != 0; step >>= 1) {
-        const std::size_t next = pos + step;
-        if (next <= n && tree_[next] < remaining) {
-            pos = next;
-            remaining -= tree_[next];
+void DrawBag::DrainInto(const std::function<qsizetype(qsizetype)>& pick,
+                        const std::function<void(QStringView)>& append) {
+    constexpr qsizetype Depth = 16;  // picks in flight
+    qsizetype ahead[Depth];
+    qsizetype head = 0, tail = 0;  // picks found so far, and appended so far
+    while (tail < head || count_ > 0) {
+        while (head - tail < Depth && count_ > 0) {
+            const qsizetype index = find(pick(count_), true);
+            items_.prefetch(index);
+            ahead[head++ % Depth] = index;
+        }
+        append(items_.at(ahead[tail++ % Depth]));
+    }
+}
+
+qsizetype DrawBag::find(qsizetype k, bool remove) const {
+    std::uint64_t rank = std::uint64_t(k);  // 1-based among the items still present
+    std::size_t node = 1;
+    if (remove) --counts_[node];
+    while (node < leaves_) {
+        // Left or right without a branch: the choice is random, so a branch would mispredict
+        // half the time.
+        const std::uint32_t left = counts_[2 * node];
+        const bool right = rank > left;
+        rank -= right ? left : 0;
+        node = 2 * node + right;
+        if (remove) --counts_[node];
+    }
+    const std::size_t word = node - leaves_;
+    std::uint64_t bits = present_[word];
+    // The rank-th set bit of the word: skip whole bytes, then single bits.
+    unsigned offset = 0;
+    for (;; offset += 8) {
+        const std::uint64_t inByte = BitsInByte[(bits >> offset) & 0xFF];
+        if (rank <= inByte) break;
+        rank -= inByte;
+    }
+    for (;; ++offset) {
+        if ((bits >> offset) & 1) {
+            if (--rank == 0) break;
         }
     }
-    return qsizetype(pos);  // 0-based index of the k-th present item
-}
-
-void DrawBag::Remove(qsizetype k) {
-    const std::size_t n = tree_.size() - 1;
-    for (std::size_t i = std::size_t(indexOf(k)) + 1; i <= n; i += i & (~i + 1)) --tree_[i];
-    --count_;
+    if (remove) {
+        present_[word] = bits & ~(std::uint64_t(1) << offset);
+        --count_;
+    }
+    return qsizetype(word * 64 + offset);
 }
 
 }  // namespace game

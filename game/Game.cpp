@@ -18,14 +18,14 @@ Game::Game(app::FrmMain& form, std::function<void()> finishGame)
 void Game::PickLevelWords(app::ListBox& pool) {
     // Taking the lines hands them to the bag and clears the pool in one move.
     DrawBag bag(pool.TakeItems());
-    pool.Reserve(bag.Count(), 0);
-    while (bag.Count() != 0) {
-        f_.random.Randomize(f_.runtime.Timer());
-        const float r = f_.random.Rnd();
-        const auto k = qsizetype(std::floor(double(r) * double(bag.Count()) + 1));
-        pool.AddItem(bag.Item(k));
-        bag.Remove(k);
-    }
+    pool.Reserve(bag.Count(), bag.TotalChars());
+    bag.DrainInto(
+        [this](qsizetype count) {
+            f_.random.Randomize(f_.runtime.Timer());
+            const float r = f_.random.Rnd();
+            return qsizetype(std::floor(double(r) * double(count) + 1));
+        },
+        [&pool](QStringView word) { pool.AddItem(word); });
     for (int i = 0; i <= 9; ++i) f_.state.LevelWords(i) = pool.List(i);
 }
 

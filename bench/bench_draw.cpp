@@ -1,0 +1,62 @@
+// PickLevelWords on large pools, against std::shuffle of the same words.
+#include "app/FrmMain.h"
+#include "app/Random.h"
+#include "app/Runtime.h"
+#include "commands/Commands.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <random>
+#include <vector>
+
+namespace {
+
+class StillRuntime final : public app::Runtime {
+public:
+    void DoEvents() override {}
+    void MsgBox(const QString&, int, const QString&) override {}
+    void End(int) override {}
+    float ScreenWidth() const override { return 28800; }
+    double Timer() const override { return 43200; }
+    void AnimationFrame(double) override {}
+};
+
+std::vector<QString> words(std::size_t n) {
+    std::vector<QString> out;
+    out.reserve(n);
+    std::mt19937 gen(1);
+    for (std::size_t i = 0; i < n; ++i) {
+        QString w(std::uniform_int_distribution<int>(4, 5)(gen), Qt::Uninitialized);
+        for (auto& c : w) c = QChar(char16_t(u'a' + gen() % 26));
+        out.push_back(w);
+    }
+    return out;
+}
+
+void PickLevelWords(benchmark::State& state) {
+    const auto pool = words(std::size_t(state.range(0)));
+    StillRuntime runtime;
+    app::MixingRandom random(9);
+    app::FrmMain form(runtime, random);
+    commands::Commands commands(form);
+    for (const auto& w : pool) form.List2.AddItem(w);
+    for (auto _ : state) commands.Game().PickLevelWords(form.List2);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void StdShuffle(benchmark::State& state) {
+    auto pool = words(std::size_t(state.range(0)));
+    std::mt19937 gen(9);
+    for (auto _ : state) {
+        std::shuffle(pool.begin(), pool.end(), gen);
+        benchmark::DoNotOptimize(pool.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+}  // namespace
+
+BENCHMARK(PickLevelWords)->Arg(1'000'000)->Arg(2'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(StdShuffle)->Arg(1'000'000)->Arg(2'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
