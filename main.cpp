@@ -33,10 +33,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<speech::FliteSynth> synth;
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
-        if (!output.open(16000)) {
+        output.openInBackground(16000, [](const QString& error) {
             std::fprintf(stderr, "orthovane: no sound server (%s); the words will not be heard\n",
-                         output.lastError().toLocal8Bit().constData());
-        }
+                         error.toLocal8Bit().constData());
+        });
         return std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
     };
 

@@ -13,7 +13,17 @@ namespace speech {
 
 PulseOutput::PulseOutput(QString server) : server_(std::move(server)) {}
 
-PulseOutput::~PulseOutput() { disconnect(); }
+PulseOutput::~PulseOutput() {
+    if (opening_.valid()) opening_.wait();
+    disconnect();
+}
+
+void PulseOutput::openInBackground(int sampleRate,
+                                   std::function<void(const QString& error)> failed) {
+    opening_ = std::async(std::launch::async, [this, sampleRate, failed = std::move(failed)] {
+        if (!connect(sampleRate) && failed) failed(lastError_);
+    });
+}
 
 bool PulseOutput::connect(int sampleRate) {
     disconnect();
@@ -84,6 +94,7 @@ void waitSilently(double seconds, const std::stop_token& stop) {
 }  // namespace
 
 void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
+    if (opening_.valid()) opening_.get();
     if (pcm.samples.empty()) return;
     const bool wasConnected = stream_ != nullptr;
     if (!stream_ || rate_ != pcm.sampleRate) {

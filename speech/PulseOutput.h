@@ -3,6 +3,8 @@
 #include "speech/AudioOutput.h"
 
 #include <QString>
+#include <functional>
+#include <future>
 
 struct pa_simple;
 
@@ -20,6 +22,10 @@ class PulseOutput final : public AudioOutput {
 
     // Connects ahead of the first phrase; false (with lastError) when there is no server.
     bool open(int sampleRate) { return connect(sampleRate); }
+    // The same without holding up the caller: a new stream can take a couple of seconds to get
+    // going, which start-up should not wait for. The first phrase waits for whatever is left.
+    // `failed` runs (on the opening thread) when there is no server.
+    void openInBackground(int sampleRate, std::function<void(const QString& error)> failed);
     void play(const Pcm& pcm, std::stop_token stop = {}) override;
     bool connected() const { return stream_ != nullptr; }
     // The error text of the last failed connect.
@@ -31,6 +37,7 @@ class PulseOutput final : public AudioOutput {
     bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);
 
     QString server_;
+    std::future<void> opening_;
     pa_simple* stream_ = nullptr;
     int rate_ = 0;
     QString lastError_;
