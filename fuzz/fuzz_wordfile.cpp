@@ -1,0 +1,62 @@
+// libFuzzer target: any bytes as a word file, through the reader and into the pools.
+#include "app/FrmMain.h"
+#include "app/Random.h"
+#include "app/Runtime.h"
+#include "wordstore/Pools.h"
+#include "wordstore/WordFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+class QuietRuntime final : public app::Runtime {
+public:
+    void DoEvents() override {}
+    void MsgBox(const QString&, int, const QString&) override {}
+    void End(int) override {}
+    float ScreenWidth() const override { return 28800; }
+    double Timer() const override { return 0; }
+    void AnimationFrame(double) override {}
+};
+
+// Hands the bytes over in reads of varying size, so fields straddle every kind of refill.
+class Bytes final : public wordstore::ByteSource {
+public:
+    Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        const std::size_t step = 1 + (at_ * 7 + size_) % 97;
+        const std::size_t n = std::min({capacity, size_ - at_, step});
+        std::memcpy(buffer, data_ + at_, n);
+        at_ += n;
+        return n;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    QuietRuntime runtime;
+    app::MixingRandom random;
+    app::FrmMain form(runtime, random);
+    Bytes bytes(data, size);
+    if (wordstore::LoadWords(form, bytes) != 0) __builtin_trap();  // reading memory cannot fail
+    qsizetype words = 0;
+    for (int level = 1; level <= 6; ++level) {
+        auto& pool = form.Pool(level);
+        for (qsizetype i = 0; i < pool.ListCount(); ++i) {
+            // Every word sits in the pool its length (before lowercasing) chose; a lowercased
+            // word can only be as long as that or a little longer.
+            (void)pool.List(i);
+            ++words;
+        }
+    }
+    // No more words than delimiters allow.
+    if (words > qsizetype(size) + 1) __builtin_trap();
+    return 0;
+}
