@@ -6,6 +6,8 @@ QString standardDescription(int number) {
     switch (number) {
         case Err::Overflow:
             return QStringLiteral("Overflow");
+        case Err::OutOfMemory:
+            return QStringLiteral("Out of memory");
         case Err::SubscriptOutOfRange:
             return QStringLiteral("Subscript out of range");
         case Err::FileNotFound:

@@ -9,6 +9,7 @@ namespace app {
 // The error numbers the game can raise, with the texts players of the original know them by.
 namespace Err {
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIO = 57;

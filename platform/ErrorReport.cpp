@@ -27,8 +27,8 @@ void RunGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
         number = e.number();
         description = e.description();
     } catch (const std::bad_alloc&) {
-        number = 7;
-        description = QStringLiteral("Out of memory");
+        number = app::Err::OutOfMemory;
+        description = app::standardDescription(number);
     }
     runtime.MsgBox(UntrappedErrorText(number, description), app::vbCritical, app::AppTitle);
     runtime.End(UntrappedErrorExitStatus);

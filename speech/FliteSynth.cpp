@@ -2,6 +2,8 @@
 
 #include "app/RuntimeError.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <flite/flite.h>
 cst_voice* register_cmu_us_kal16(const char* voxdir);
@@ -27,8 +29,8 @@ QByteArray FliteSynth::plainText(const QString& text) {
     // The engine reads Latin-1 bytes. Control characters and anything outside printable
     // Latin-1 become blanks, so no byte can reach it as an escape or a sequence it interprets.
     QByteArray out;
-    out.reserve(text.size());
-    for (QChar ch : text) {
+    out.reserve(std::min(text.size(), MaxChars));
+    for (QChar ch : QStringView(text).left(MaxChars)) {
         const char16_t u = ch.unicode();
         const bool printable = (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF);
         out.append(printable ? char(u) : ' ');
@@ -44,7 +46,8 @@ Pcm FliteSynth::synthesize(const QString& text) {
     if (!wave) return pcm;
     pcm.sampleRate = wave->sample_rate;
     if (wave->num_channels == 1 && wave->num_samples > 0) {
-        pcm.samples.assign(wave->samples, wave->samples + wave->num_samples);
+        const int most = int(MaxSeconds * wave->sample_rate);
+        pcm.samples.assign(wave->samples, wave->samples + std::min(wave->num_samples, most));
     }
     delete_wave(wave);
     return pcm;

@@ -13,8 +13,13 @@ class FliteSynth {
   public:
     FliteSynth();
     // The text is spoken as plain text: it is never read as markup, and characters the voice
-    // cannot say are left out rather than passed on.
+    // cannot say are left out rather than passed on. A phrase is bounded: no real word is
+    // longer than about 45 letters, but a word list can hold a "word" of a million, which would
+    // take hours to say and hold up the game; only its start is spoken.
     Pcm synthesize(const QString& text);
+
+    static constexpr qsizetype MaxChars = 100;
+    static constexpr double MaxSeconds = 20;
 
     // What actually reaches the engine for `text`.
     static QByteArray plainText(const QString& text);

@@ -92,3 +92,18 @@ TEST(SpeechVoice, SpeaksEachPhraseInTurn) {
     ASSERT_GE(spans.size(), 2u);
     EXPECT_LT(spans.front().begin, spans.back().begin);
 }
+
+TEST(FliteSynth, HostileWordsAreSpokenAsTextInBoundedTime) {
+    speech::FliteSynth synth;
+    const double normal = synth.synthesize("Spell Word apple").seconds();
+    for (const QString& word :
+         {u"<speak>"_qs, u"&amp;"_qs, u"[[h@l'oU]]"_qs, u"\x1b[2J"_qs, u"12345"_qs,
+          u"\u0416\u0438\u0437\u043d\u044c"_qs, u"東京"_qs, QString(10000, u'q')}) {
+        const auto pcm = synth.synthesize("Spell Word " + word);
+        EXPECT_LE(pcm.seconds(), speech::FliteSynth::MaxSeconds);
+        // Whatever came before leaves the next phrase as it always is.
+        EXPECT_EQ(synth.synthesize("Spell Word apple").seconds(), normal);
+    }
+    EXPECT_LE(speech::FliteSynth::plainText(QString(10000, u'q')).size(),
+              speech::FliteSynth::MaxChars);
+}

@@ -50,6 +50,9 @@ int LoadWords(app::FrmMain& form, ByteSource& source) {
         }
     } catch (const app::RuntimeError& e) {
         return e.number();
+    } catch (const std::bad_alloc&) {
+        // A word list too big for memory: keep what fits and play with that.
+        return app::Err::OutOfMemory;
     }
     return 0;
 }

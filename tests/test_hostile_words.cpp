@@ -1,0 +1,102 @@
+// Hostile word files, each with the result it must give: the files under tests/hostile, plus
+// a few too big to keep in the repository, made here.
+#include "support/Recorders.h"
+#include "support/TempDir.h"
+#include "wordstore/Pools.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <map>
+
+using namespace testsupport;
+
+namespace {
+
+using Pools = std::map<int, QStringList>;  // level -> words; levels left out are empty
+
+Pools loadPools(const QString& path, int* error = nullptr) {
+    Game g;
+    const int e = wordstore::LoadWords(g.form, path);
+    if (error) *error = e;
+    Pools pools;
+    for (int level = 1; level <= 6; ++level) {
+        auto& p = g.form.Pool(level);
+        for (qsizetype i = 0; i < p.ListCount(); ++i) pools[level] << p.List(i);
+    }
+    return pools;
+}
+
+QString hostile(const char* name) {
+    return QStringLiteral(ORTHOVANE_HOSTILE_DIR "/") + QString::fromLatin1(name);
+}
+
+}  // namespace
+
+TEST(HostileWordFiles, EachGivesItsResult) {
+    const QString e;  // the empty word
+    const std::vector<std::pair<const char*, Pools>> cases = {
+        {"empty.txt", {}},
+        {"only-commas.txt", {{1, {e, e, e, e}}}},
+        {"only-blank-lines.txt", {{1, {e, e, e}}}},
+        {"cr-only.txt", {{1, {"cat", "dog", "sun"}}}},
+        {"lf-only.txt", {{1, {"cat", "dog", "sun"}}}},
+        {"crlf.txt", {{1, {"cat", "dog", "sun"}}}},
+        {"mixed-line-ends.txt", {{1, {"cat", "dog", "sun", "hat", e}}}},
+        {"utf8-bom.txt", {{2, {u"café"_qs}}, {3, {u"zürich"_qs}}}},
+        {"utf16le-bom.txt", {{2, {u"café"_qs}}, {3, {u"straße"_qs}}}},
+        {"utf16be-bom.txt", {{2, {u"café"_qs}}, {3, {u"straße"_qs}}}},
+        {"utf16-odd-length.txt", {{1, {"cat", "dog"}}}},
+        // Not UTF-8, so read as Windows-1252, byte for character.
+        {"invalid-utf8.txt", {{2, {u"í\u00a0€x"_qs, u"øˆ€€€"_qs}}, {3, {u"abã(cd"_qs}}}},
+        {"windows-1252.txt", {{2, {u"café"_qs, u"naïve"_qs}}, {3, {u"“quote”"_qs}}}},
+        {"nul-bytes.txt",
+         {{1, {QString(QChar(0)), "dog"}}, {2, {QStringLiteral("ca") + QChar(0) + "t"}}}},
+        {"ctrl-z-middle.txt", {{1, {"cat", "dog"}}}},
+        {"unterminated-quote.txt", {{1, {"cat"}}, {5, {"dog,sun\nhat"}}}},
+        {"quote-inside-field.txt", {{1, {"dog", e}}, {2, {"it\"s", "x\"y\"z"}}}},
+        {"markup-and-escapes.txt",
+         {{2, {"&amp;", "\x1b[31m"}}, {3, {"<speak>"}}, {5, {"[[h@l'ou]]"}}}},
+    };
+    for (const auto& [name, expected] : cases) {
+        int error = -1;
+        const Pools got = loadPools(hostile(name), &error);
+        EXPECT_EQ(error, 0) << name;
+        for (int level = 1; level <= 6; ++level) {
+            const auto want = expected.count(level) ? expected.at(level) : QStringList();
+            const auto have = got.count(level) ? got.at(level) : QStringList();
+            EXPECT_EQ(have, want) << name << " level " << level;
+        }
+    }
+}
+
+TEST(HostileWordFiles, AHundredMegabyteFieldIsOneLevel6Word) {
+    TempDir dir;
+    const qsizetype size = 100 * 1024 * 1024;
+    {
+        QFile f(dir.path("Words.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const QByteArray block(1 << 20, 'Q');
+        for (qsizetype i = 0; i < size / block.size(); ++i) f.write(block);
+    }
+    Game g;
+    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("Words.txt")), 0);
+    ASSERT_EQ(g.form.List6.ListCount(), 1);
+    EXPECT_EQ(g.form.List6.ItemView(0).size(), size);
+    EXPECT_EQ(g.form.List6.ItemView(0).front(), u'q');
+}
+
+TEST(HostileWordFiles, TenMillionOneLetterFieldsAllReachLevel1) {
+    TempDir dir;
+    {
+        QFile f(dir.path("Words.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray block;
+        for (int i = 0; i < 1'000'000; ++i) block += i % 2 ? "b," : "A\n";
+        for (int i = 0; i < 10; ++i) f.write(block);
+    }
+    Game g;
+    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("Words.txt")), 0);
+    ASSERT_EQ(g.form.List1.ListCount(), 10'000'000);
+    EXPECT_EQ(g.form.List1.List(0), "a");
+    EXPECT_EQ(g.form.List1.List(9'999'999), "b");
+}
