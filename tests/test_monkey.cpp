@@ -7,13 +7,13 @@
 #include "support/Recorders.h"
 #include "wordstore/Pools.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
 #include <random>
 
 using namespace testsupport;
@@ -46,9 +46,10 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
         commands::Commands commands(form);
         platform::FormView view(form, runtime);
         form.state.Voice = std::make_unique<RecordingVoice>(journal);
-        const QStringList words = {"cat", "dog", "sun", "apple", "house", "garden", "window",
-                                   "elephant", "computer", "basketball", "strawberry",
-                                   "responsibility", "transportation"};
+        const QStringList words = {"cat",           "dog",        "sun",        "apple",
+                                   "house",         "garden",     "window",     "elephant",
+                                   "computer",      "basketball", "strawberry", "responsibility",
+                                   "transportation"};
         for (const auto& w : words) {
             for (int i = 0; i < 4; ++i) form.Pool(wordstore::PoolFor(w.size())).AddItem(w);
         }
@@ -57,12 +58,24 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
         const QString keys = u"abcxyzABC 1-'.\u00e9\u0416"_qs;
         for (int step = 0; step < 3000; ++step) {
             switch (gen() % 10) {
-                case 0: QTest::mouseClick(view.startButton(), Qt::LeftButton); break;
-                case 1: QTest::mouseClick(view.stopButton(), Qt::LeftButton); break;
-                case 2: QTest::mouseClick(view.sayAgainButton(), Qt::LeftButton); break;
-                case 3: QTest::mouseClick(view.label1(), Qt::LeftButton); break;
-                case 4: QTest::keyClick(view.entry(), Qt::Key_Return); break;
-                case 5: QTest::keyClick(view.entry(), Qt::Key_Backspace); break;
+                case 0:
+                    QTest::mouseClick(view.startButton(), Qt::LeftButton);
+                    break;
+                case 1:
+                    QTest::mouseClick(view.stopButton(), Qt::LeftButton);
+                    break;
+                case 2:
+                    QTest::mouseClick(view.sayAgainButton(), Qt::LeftButton);
+                    break;
+                case 3:
+                    QTest::mouseClick(view.label1(), Qt::LeftButton);
+                    break;
+                case 4:
+                    QTest::keyClick(view.entry(), Qt::Key_Return);
+                    break;
+                case 5:
+                    QTest::keyClick(view.entry(), Qt::Key_Backspace);
+                    break;
                 case 6:
                     QGuiApplication::clipboard()->setText(u"Pasted 42 W\u00f6rd\n\r"_qs);
                     QTest::keySequence(view.entry(), QKeySequence::Paste);
