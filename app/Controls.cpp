@@ -110,6 +110,11 @@ StringList ListBox::TakeItems() {
     return taken;
 }
 
+void ListBox::PutItems(StringList items) {
+    items_ = std::move(items);
+    notify();
+}
+
 Window::Window(QString caption, int clientWidth, int clientHeight)
     : caption_(std::move(caption)),
       width_(float(clientWidth) + NonClientWidth),

@@ -147,7 +147,8 @@ class ListBox : public Control {
 
     // Empties the list and hands over its lines, in order, without copying them.
     StringList TakeItems();
-    void Reserve(qsizetype items, qsizetype chars) { items_.reserve(items, chars); }
+    // Replaces the lines with these, with one change notice for all of them.
+    void PutItems(StringList items);
 
   private:
     StringList items_;

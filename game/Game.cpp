@@ -16,16 +16,19 @@ Game::Game(app::FrmMain& form, std::function<void()> finishGame)
     : f_(form), finishGame_(std::move(finishGame)) {}
 
 void Game::PickLevelWords(app::ListBox& pool) {
-    // Taking the lines hands them to the bag and clears the pool in one move.
-    DrawBag bag(pool.TakeItems());
-    pool.Reserve(bag.Count(), bag.TotalChars());
-    bag.DrainInto(
-        [this](qsizetype count) {
-            f_.random.Randomize(f_.runtime.Timer());
-            const float r = f_.random.Rnd();
-            return qsizetype(std::floor(double(r) * double(count) + 1));
-        },
-        [&pool](QStringView word) { pool.AddItem(word); });
+    // Every word is taken out at a random position and added back at the end, so the pool ends up
+    // in the order the words were taken. Only that order is worked out; the words never move.
+    app::StringList words = pool.TakeItems();
+    DrawBag bag(std::size_t(words.size()));
+    std::vector<std::uint32_t> taken;
+    taken.reserve(bag.Count());
+    while (bag.Count() > 0) {
+        f_.random.Randomize(f_.runtime.Timer());
+        const float r = f_.random.Rnd();
+        taken.push_back(bag.Take(std::size_t(std::floor(double(r) * double(bag.Count()) + 1))));
+    }
+    words.reorder(taken);
+    pool.PutItems(std::move(words));
     for (int i = 0; i <= 9; ++i) f_.state.LevelWords(i) = pool.List(i);
 }
 

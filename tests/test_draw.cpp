@@ -4,17 +4,12 @@
 #include "support/Recorders.h"
 
 #include <gtest/gtest.h>
+#include <numeric>
 #include <random>
 
 using namespace testsupport;
 
 namespace {
-
-app::StringList listOf(const QStringList& words) {
-    app::StringList l;
-    for (const auto& w : words) l.append(w);
-    return l;
-}
 
 QStringList poolOf(app::ListBox& p) {
     QStringList out;
@@ -26,20 +21,31 @@ QStringList poolOf(app::ListBox& p) {
 
 TEST(DrawBag, PicksTheSameItemForTheSameKAsAPlainList) {
     std::mt19937 gen(1);
-    for (int n : {1, 2, 3, 7, 8, 9, 16, 17, 100, 1000}) {
-        QStringList words;
-        for (int i = 0; i < n; ++i) words << QString::number(i);
-        QStringList reference = words;
-        game::DrawBag bag(listOf(words));
-        while (!reference.isEmpty()) {
+    // Sizes around a 64-bit word and around each level of the tree (1,024 and 16,384 items).
+    for (int n : {0, 1, 2, 3, 63, 64, 65, 100, 1024, 1025, 16385, 20000}) {
+        std::vector<std::uint32_t> reference(static_cast<std::size_t>(n));
+        std::iota(reference.begin(), reference.end(), 0);
+        game::DrawBag bag{static_cast<std::size_t>(n)};
+        while (!reference.empty()) {
             ASSERT_EQ(bag.Count(), reference.size());
-            const auto k = std::uniform_int_distribution<qsizetype>(1, reference.size())(gen);
-            ASSERT_EQ(bag.Item(k), reference.at(k - 1)) << "n=" << n << " k=" << k;
-            bag.Remove(k);
-            reference.removeAt(k - 1);
+            const auto k = std::uniform_int_distribution<qsizetype>(1, qsizetype(reference.size()))(gen);
+            ASSERT_EQ(bag.Item(std::size_t(k)), reference[std::size_t(k - 1)]) << "n=" << n << " k=" << k;
+            ASSERT_EQ(bag.Take(std::size_t(k)), reference[std::size_t(k - 1)]);
+            reference.erase(reference.begin() + (k - 1));
         }
-        EXPECT_EQ(bag.Count(), 0);
+        EXPECT_EQ(bag.Count(), 0u);
     }
+}
+
+TEST(StringList, ReorderMovesLinesAndLaterAppendsGoAtTheEnd) {
+    app::StringList l;
+    for (const char* w : {"", "ab", "c", "def"}) l.append(QString::fromLatin1(w));
+    l.reorder({3, 0, 2, 1});
+    l.reorder({1, 0, 3, 2});  // a second reorder composes with the first
+    l.append(u"gh");
+    QStringList out;
+    for (qsizetype i = 0; i < l.size(); ++i) out << l.at(i).toString();
+    EXPECT_EQ(out, QStringList({"", "def", "ab", "c", "gh"}));
 }
 
 TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
