@@ -4,6 +4,7 @@
 #include "commands/Commands.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventLoopWaiter.h"
+#include "platform/FirstFrame.h"
 #include "platform/FormView.h"
 #include "platform/QtRuntime.h"
 #include "speech/FliteSynth.h"
@@ -27,15 +28,21 @@ int main(int argc, char** argv) {
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);
     platform::FormView view(form, runtime);
+    platform::ReportFirstFrame(view);
 
     speech::PulseOutput output;
     platform::EventLoopWaiter waiter(runtime.gate());
     std::unique_ptr<speech::FliteSynth> synth;
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
-        output.openInBackground(16000, [](const QString& error) {
-            std::fprintf(stderr, "orthovane: no sound server (%s); the words will not be heard\n",
-                         error.toLocal8Bit().constData());
+        // Loading the sound library and connecting would slow the window's first frame, even on
+        // another thread; nothing is spoken before the player presses Start.
+        platform::AfterFirstFrame(view, [&output] {
+            output.openInBackground(16000, [](const QString& error) {
+                std::fprintf(stderr,
+                             "orthovane: no sound server (%s); the words will not be heard\n",
+                             error.toLocal8Bit().constData());
+            });
         });
         return std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
     };

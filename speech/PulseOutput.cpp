@@ -2,8 +2,8 @@
 
 #include "app/RuntimeError.h"
 
-#include <pulse/error.h>
-#include <pulse/simple.h>
+#include "speech/PulseLibrary.h"
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -27,6 +27,11 @@ void PulseOutput::openInBackground(int sampleRate,
 
 bool PulseOutput::connect(int sampleRate) {
     disconnect();
+    pa_ = PulseLibrary::Get();
+    if (!pa_) {
+        lastError_ = QStringLiteral("the PulseAudio client library is not installed");
+        return false;
+    }
     pa_sample_spec format{};
     format.format = PA_SAMPLE_S16LE;
     format.rate = std::uint32_t(sampleRate);
@@ -35,25 +40,25 @@ bool PulseOutput::connect(int sampleRate) {
     // soon as the first samples arrive instead of waiting for the buffer to fill.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa_usec_to_bytes(40 * 1000, &format));
+    attr.tlength = std::uint32_t(pa_->usec_to_bytes(40 * 1000, &format));
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = std::uint32_t(-1);
     attr.fragsize = std::uint32_t(-1);
     const QByteArray server = server_.toLocal8Bit();
     int error = 0;
-    stream_ = pa_simple_new(server_.isEmpty() ? nullptr : server.constData(), "Orthovane",
+    stream_ = pa_->simple_new(server_.isEmpty() ? nullptr : server.constData(), "Orthovane",
                             PA_STREAM_PLAYBACK, nullptr, "Speech", &format, nullptr, &attr, &error);
     if (!stream_) {
-        lastError_ = QString::fromUtf8(pa_strerror(error));
+        lastError_ = QString::fromUtf8(pa_->strerror(error));
         return false;
     }
     rate_ = sampleRate;
     // A new stream that starts on a whole phrase can stall for seconds before the server plays
     // it; a moment of silence written at once gets it running, so the first word is not late.
     const std::vector<std::int16_t> silence(std::size_t(sampleRate / 10), 0);
-    if (pa_simple_write(stream_, silence.data(), silence.size() * sizeof(std::int16_t), &error) <
+    if (pa_->simple_write(stream_, silence.data(), silence.size() * sizeof(std::int16_t), &error) <
         0) {
-        lastError_ = QString::fromUtf8(pa_strerror(error));
+        lastError_ = QString::fromUtf8(pa_->strerror(error));
         disconnect();
         return false;
     }
@@ -61,7 +66,7 @@ bool PulseOutput::connect(int sampleRate) {
 }
 
 void PulseOutput::disconnect() {
-    if (stream_) pa_simple_free(stream_);
+    if (stream_) pa_->simple_free(stream_);
     stream_ = nullptr;
 }
 
@@ -69,14 +74,14 @@ bool PulseOutput::playOnce(const Pcm& pcm, const std::stop_token& stop, int& err
     // In slices of 50 ms, so a stop request is noticed while the phrase plays.
     const std::size_t slice = std::size_t(std::max(1, pcm.sampleRate / 20));
     for (std::size_t at = 0; at < pcm.samples.size(); at += slice) {
-        if (stop.stop_requested()) return pa_simple_flush(stream_, &error) >= 0;
+        if (stop.stop_requested()) return pa_->simple_flush(stream_, &error) >= 0;
         const std::size_t n = std::min(slice, pcm.samples.size() - at);
-        if (pa_simple_write(stream_, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
+        if (pa_->simple_write(stream_, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
             0) {
             return false;
         }
     }
-    return pa_simple_drain(stream_, &error) >= 0;
+    return pa_->simple_drain(stream_, &error) >= 0;
 }
 
 namespace {
@@ -115,7 +120,7 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     disconnect();
     throw app::RuntimeError(app::Err::AutomationError,
                             QStringLiteral("Automation error: ") +
-                                (error ? QString::fromUtf8(pa_strerror(error)) : lastError_));
+                                (error ? QString::fromUtf8(pa_->strerror(error)) : lastError_));
 }
 
 }  // namespace speech

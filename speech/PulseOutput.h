@@ -10,6 +10,8 @@ struct pa_simple;
 
 namespace speech {
 
+struct PulseLibrary;
+
 // Playback through the PulseAudio simple API (PulseAudio itself, or PipeWire's pulse server).
 // With no server the phrase is silent but still takes its duration, so the game stays usable; a
 // server that appears later is picked up. A playback failure reconnects once and plays the phrase
@@ -38,6 +40,7 @@ class PulseOutput final : public AudioOutput {
 
     QString server_;
     std::future<void> opening_;
+    const PulseLibrary* pa_ = nullptr;  // loaded with the first connect
     pa_simple* stream_ = nullptr;
     int rate_ = 0;
     QString lastError_;

@@ -42,6 +42,8 @@ run_tests() {
   id=$(window); check "the window appears" $? || { kill -9 "$pid"; return 1; }
   geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
   [ "$geometry" = "714x62" ]; check "the start window is 714x62 (got $geometry)" $?
+  # The sound server is looked for in the background, so the line may follow the window.
+  for _ in $(seq 30); do grep -q 'no sound server' "$work/err" && break; sleep 0.1; done
   [ "$(grep -c 'no sound server' "$work/err")" -eq 1 ]; check "one line about the missing sound server" $?
 
   # 2. Closing in the middle of a spoken word ends the program within two seconds, with success.
