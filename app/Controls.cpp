@@ -88,9 +88,18 @@ void CommandButton::Click() {
 
 void ListBox::AddItem(QStringView text) {
     items_.append(text);
-    // A hidden pool takes a million lines at start-up and on every draw, and nobody watches it.
-    static const QMetaMethod changedSignal = QMetaMethod::fromSignal(&Control::changed);
-    if (isSignalConnected(changedSignal)) notify();
+    if (watched_) notify();
+}
+
+void ListBox::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&Control::changed)) watched_ = true;
+}
+
+void ListBox::disconnectNotify(const QMetaMethod& signal) {
+    // Disconnecting everything at once (as a destructor does) names no signal.
+    if (!signal.isValid() || signal == QMetaMethod::fromSignal(&Control::changed)) {
+        watched_ = isSignalConnected(QMetaMethod::fromSignal(&Control::changed));
+    }
 }
 
 void ListBox::Clear() {

@@ -150,8 +150,15 @@ class ListBox : public Control {
     // Replaces the lines with these, with one change notice for all of them.
     void PutItems(StringList items);
 
+  protected:
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+
   private:
     StringList items_;
+    // Whether anything watches the lines: a hidden pool takes a million of them at start-up and
+    // on every draw, and nobody does.
+    bool watched_ = false;
 };
 
 // The window itself. Geometry is in twips as single-precision values, as the runtime keeps it.

@@ -26,7 +26,7 @@ class StringList {
 
     void append(QStringView s) {
         if (ends_.size() >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-        chars_.insert(chars_.end(), s.begin(), s.end());
+        chars_.insert(chars_.end(), s.utf16(), s.utf16() + s.size());
         order_.push_back(std::uint32_t(ends_.size()));
         ends_.push_back(chars_.size());
     }
@@ -46,7 +46,7 @@ class StringList {
     }
 
   private:
-    std::vector<QChar> chars_;
+    std::vector<char16_t> chars_;  // not QChar: a plain type grows by memmove
     std::vector<std::size_t> ends_;  // in the order the lines were added
     std::vector<std::uint32_t> order_;  // line i is the order_[i]-th added
 };

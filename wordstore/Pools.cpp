@@ -3,6 +3,8 @@
 #include "app/FrmMain.h"
 #include "wordstore/WordFile.h"
 
+#include <vector>
+
 namespace wordstore {
 
 QString WordFilePath(const QString& programDir) { return programDir + u'/' + WordFileName; }
@@ -21,14 +23,17 @@ int PoolFor(qsizetype length) {
 
 namespace {
 
-void lowerAsciiInto(const QString& word, QString& out) {
-    out.resize(word.size());
+// Into a buffer that is reused from word to word: most of a big list is plain ASCII, and a
+// QString per word would cost more than the rest of the load.
+QStringView lowerAsciiInto(const QString& word, std::vector<char16_t>& out) {
+    const qsizetype n = word.size();
+    if (out.size() < std::size_t(n)) out.resize(std::size_t(n) * 2);
     const QChar* s = word.constData();
-    QChar* d = out.data();
-    for (qsizetype i = 0, n = word.size(); i < n; ++i) {
+    for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i].unicode();
-        d[i] = QChar(char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c));
+        out[std::size_t(i)] = char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c);
     }
+    return QStringView(out.data(), n);
 }
 
 }  // namespace
@@ -37,16 +42,17 @@ int LoadWords(app::FrmMain& form, ByteSource& source) {
     auto& state = form.state;
     try {
         FieldReader reader(source);
-        QString lower;
+        std::vector<char16_t> lowerAscii;
+        app::ListBox* pools[7] = {nullptr};
+        for (int level = 1; level <= 6; ++level) pools[level] = &form.Pool(level);
         while (reader.next(state.FileWord)) {
             const int pool = PoolFor(state.FileWord.size());
             if (pool == 0) continue;
             if (reader.lastWasAscii()) {
-                lowerAsciiInto(state.FileWord, lower);
+                pools[pool]->AddItem(lowerAsciiInto(state.FileWord, lowerAscii));
             } else {
-                lower = state.FileWord.toLower();
+                pools[pool]->AddItem(state.FileWord.toLower());
             }
-            form.Pool(pool).AddItem(lower);
         }
     } catch (const app::RuntimeError& e) {
         return e.number();

@@ -135,6 +135,7 @@ class FieldReader::Units {
             u = peek();
         }
         if (u < 0) return false;
+        if (u != u'"' && takeWhole(out)) return true;
         if (u == u'"') {
             ++pos_;
             takeUntil([](char16_t c) { return c == u'"'; });
@@ -167,6 +168,30 @@ class FieldReader::Units {
             return -1;
         }
         return u;
+    }
+
+    // Nearly every field of a big list is short, unquoted and lies wholly in the buffer: then it
+    // goes straight from the buffer to `out`. False, with nothing taken, for any other field.
+    bool takeWhole(QString& out) {
+        std::size_t end = pos_;
+        char16_t seen = 0;
+        while (end < len_) {
+            const char16_t u = units_[end];
+            // Ctrl+Z and every delimiter sort at or below the comma; letters never do.
+            if (u <= u',' && (u == CtrlZ || endsField(u))) break;
+            seen |= u;
+            ++end;
+        }
+        if (end == len_ || units_[end] == CtrlZ) return false;
+        if (mode_ == Mode::Bytes && seen >= 0x80) return false;  // to be decoded as a whole
+        ascii_ = seen < 0x80;
+        std::size_t last = end;
+        while (last > pos_ && isBlank(units_[last - 1])) --last;
+        out.resize(qsizetype(last - pos_));
+        std::copy(units_.data() + pos_, units_.data() + last, reinterpret_cast<char16_t*>(out.data()));
+        pos_ = end;
+        consumeDelimiter();
+        return true;
     }
 
     template <class Stop>

@@ -1,0 +1,53 @@
+// Loading a word file into the six pools, as start-up does. The file is named by
+// ORTHOVANE_BENCH_WORDS (scripts/bench makes one of a million words).
+#include "app/FrmMain.h"
+#include "app/Random.h"
+#include "app/Runtime.h"
+#include "wordstore/Pools.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+namespace {
+
+class StillRuntime final : public app::Runtime {
+public:
+    void DoEvents() override {}
+    void MsgBox(const QString&, int, const QString&) override {}
+    void End(int) override {}
+    float ScreenWidth() const override { return 28800; }
+    double Timer() const override { return 43200; }
+    void AnimationFrame(double) override {}
+};
+
+void LoadWords(benchmark::State& state) {
+    const char* path = std::getenv("ORTHOVANE_BENCH_WORDS");
+    if (!path) {
+        state.SkipWithError("ORTHOVANE_BENCH_WORDS names no word file");
+        return;
+    }
+    StillRuntime runtime;
+    app::MixingRandom random(1);
+    qsizetype words = 0;
+    for (auto _ : state) {
+        // A new window each time, as each start of the program has; building it is not timed.
+        state.PauseTiming();
+        auto form = std::make_unique<app::FrmMain>(runtime, random);
+        state.ResumeTiming();
+        if (wordstore::LoadWords(*form, QString::fromLocal8Bit(path)) != 0) {
+            state.SkipWithError("the word file could not be read");
+            return;
+        }
+        state.PauseTiming();
+        words = 0;
+        for (int level = 1; level <= 6; ++level) words += form->Pool(level).ListCount();
+        form.reset();
+        state.ResumeTiming();
+    }
+    state.counters["pooled_words"] = double(words);
+}
+
+}  // namespace
+
+BENCHMARK(LoadWords)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_MAIN();
