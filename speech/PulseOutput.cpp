@@ -37,10 +37,12 @@ bool PulseOutput::connect(int sampleRate) {
     format.rate = std::uint32_t(sampleRate);
     format.channels = 1;
     // A short buffer: drain returns soon after the last sample is heard, and playback starts as
-    // soon as the first samples arrive instead of waiting for the buffer to fill.
+    // soon as the first samples arrive instead of waiting for the buffer to fill. The silence
+    // heard between two phrases grows with it (about half of it), so it is as short as is safe
+    // on a busy desktop: 20 ms leaves a writer that is held up for a moment room to catch up.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa_->usec_to_bytes(40 * 1000, &format));
+    attr.tlength = std::uint32_t(pa_->usec_to_bytes(20 * 1000, &format));
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = std::uint32_t(-1);
     attr.fragsize = std::uint32_t(-1);

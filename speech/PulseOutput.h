@@ -30,6 +30,11 @@ class PulseOutput final : public AudioOutput {
     void openInBackground(int sampleRate, std::function<void(const QString& error)> failed);
     void play(const Pcm& pcm, std::stop_token stop = {}) override;
     bool connected() const { return stream_ != nullptr; }
+    // Lets the server go until the next phrase, which connects again.
+    void close() {
+        if (opening_.valid()) opening_.get();
+        disconnect();
+    }
     // The error text of the last failed connect.
     const QString& lastError() const { return lastError_; }
 
