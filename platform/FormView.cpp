@@ -28,7 +28,12 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
       form_(form),
       runtime_(runtime) {
     setWindowTitle(form.Me.Caption());
-    setWindowIcon(QIcon(QStringLiteral(":/orthovane/orthovane.xpm")));
+    // Every size, so the title bar and the task switcher stay sharp at any scale.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/orthovane/icons/orthovane-%1.png").arg(size), QSize(size, size));
+    }
+    setWindowIcon(icon);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, qcolor(form.Me.BackColor()));
     pal.setColor(QPalette::Button, qcolor(app::LightGrey));
