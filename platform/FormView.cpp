@@ -69,7 +69,13 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     entry_->setAccessibleName(QStringLiteral("Answer"));
     entry_->setAccessibleDescription(QStringLiteral("Type the word you hear, then press Enter"));
     results_->setAccessibleName(QStringLiteral("Results"));
+    results_->setAccessibleDescription(
+        QStringLiteral("Each word of the game with your answer, then your score"));
+    start_->setAccessibleDescription(QStringLiteral("Start a game at the level shown"));
+    stop_->setAccessibleDescription(QStringLiteral("End the game and show every answer"));
+    sayAgain_->setAccessibleDescription(QStringLiteral("Hear the word again"));
     label2_->setAccessibleName(QStringLiteral("About"));
+    label2_->setAccessibleDescription(QStringLiteral("Who made the game"));
 
     auto watch = [this](app::Control& control, QWidget* widget, auto sync) {
         widget->setFont(FontFor(control.Font()));

@@ -218,6 +218,90 @@ TEST(Gui, TheWordBeingAskedIsNeverShown) {
     }
 }
 
+namespace {
+
+struct AccessibleNode {
+    QAccessible::Role role;
+    QString name, description, value;
+    QObject* object;
+};
+
+// What an assistive technology reads: the accessible tree under the window, every node.
+void walk(QAccessibleInterface* node, std::vector<AccessibleNode>& out) {
+    if (!node || node->state().invisible) return;
+    out.push_back({node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description),
+                   node->text(QAccessible::Value), node->object()});
+    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i), out);
+}
+
+std::vector<AccessibleNode> accessibleTree(QWidget& window) {
+    std::vector<AccessibleNode> nodes;
+    walk(QAccessible::queryAccessibleInterface(&window), nodes);
+    return nodes;
+}
+
+}  // namespace
+
+TEST(Gui, EveryControlIsNamedAndDescribedAndTheTreeNeverHoldsTheWord) {
+    Gui g;
+    auto described = [&](QObject* widget) {
+        for (const auto& n : accessibleTree(g.view)) {
+            if (n.object == widget) return !n.name.isEmpty() && !n.description.isEmpty();
+        }
+        return false;
+    };
+    EXPECT_TRUE(described(g.view.label1()));
+    EXPECT_TRUE(described(g.view.entry()));
+    EXPECT_TRUE(described(g.view.startButton()));
+    for (const auto& n : accessibleTree(g.view)) {
+        if (n.object == g.view.label1()) EXPECT_TRUE(n.description.contains("click to change"));
+        if (n.object == g.view.entry()) EXPECT_TRUE(n.description.contains("Type the word"));
+    }
+
+    QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
+    EXPECT_TRUE(described(g.view.stopButton()));
+    EXPECT_TRUE(described(g.view.sayAgainButton()));
+    for (int i = 0; i < 12; ++i) {
+        const QString word = g.current();
+        for (const auto& n : accessibleTree(g.view)) {
+            for (const QString& text : {n.name, n.description, n.value}) {
+                EXPECT_FALSE(text.contains(word)) << text.toStdString();
+            }
+        }
+        g.typeAnswer(i % 2 ? word : QStringLiteral("x"));
+    }
+    QTest::mouseClick(g.view.stopButton(), Qt::LeftButton);
+    EXPECT_TRUE(described(g.view.results()));
+}
+
+TEST(Gui, AWholeGameCanBePlayedFromTheKeyboardAlone) {
+    Gui g;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&g.view));
+    auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    // Tab, in the design's order, until the wanted control has the focus.
+    auto tabTo = [&](QWidget* w) {
+        for (int i = 0; i < 6 && QApplication::focusWidget() != w; ++i) key(Qt::Key_Tab);
+        return QApplication::focusWidget() == w;
+    };
+    ASSERT_TRUE(tabTo(g.view.startButton()));
+    key(Qt::Key_Space);
+    ASSERT_TRUE(g.view.stopButton()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), g.view.entry());  // ready to type
+    const QString first = g.current();
+    QTest::keyClicks(QApplication::focusWidget(), first);
+    key(Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), "zz");
+    key(Qt::Key_Return);
+    ASSERT_TRUE(tabTo(g.view.stopButton()));
+    key(Qt::Key_Space);
+    ASSERT_TRUE(g.view.results()->isVisible());
+    ASSERT_EQ(g.view.results()->count(), 3);
+    EXPECT_EQ(g.view.results()->item(0)->text(), first + "  " + first + "  Correct");
+    EXPECT_EQ(g.view.results()->item(2)->text(), "1 Correct Out Of 2");
+    // And again, without the mouse: Start is back in the tab order.
+    ASSERT_TRUE(tabTo(g.view.startButton()));
+}
+
 TEST(Gui, AMissingWordFileIsReportedAndTheProgramEndsWithFailure) {
     MessageBoxWatcher box;
     box.arm();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program on a real X server (Xvfb, 1920x1080): it starts and shows its window, says so
 # when there is no sound server, reports a missing word file and ends with failure, and ends
-# within two seconds when closed, even in the middle of a spoken word.
+# within two seconds when closed, even in the middle of a spoken word; at twice the scale it is
+# twice as large.
 # Usage: test_desktop.sh PROGRAM WM_CLOSE
 set -uo pipefail
 program=$1
@@ -59,7 +60,14 @@ run_tests() {
   [ "$took" -lt 2000 ]; check "closing during speech ends within 2 s" $?
   [ "$status" -eq 0 ]; check "closing ends with status 0 (got $status)" $?
 
-  # 3. A missing word file: the message, then an exit status that says it failed.
+  # 3. At twice the scale the window is the same layout, twice as large.
+  QT_SCALE_FACTOR=2 "$program" 2>/dev/null & pid=$!
+  id=$(window); check "the window appears at scale 2" $? || { kill -9 "$pid"; return 1; }
+  geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+  [ "$geometry" = "1428x124" ]; check "at scale 2 the start window is 1428x124 (got $geometry)" $?
+  kill "$pid"; wait "$pid" 2>/dev/null
+
+  # 4. A missing word file: the message, then an exit status that says it failed.
   mkdir -p "$work/empty"
   cp "$program" "$work/empty/"
   "$work/empty/$(basename "$program")" 2>/dev/null & pid=$!
