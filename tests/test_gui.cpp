@@ -103,6 +103,12 @@ TEST(Gui, StartsWithTheDesignLayoutAndTheFocusInTheEntryBox) {
     EXPECT_EQ(g.view.entry()->geometry(), QRect(96, 16, 393, 25));
     EXPECT_EQ(g.view.startButton()->geometry(), g.view.stopButton()->geometry());
     EXPECT_FALSE(g.view.windowIcon().isNull());
+    // "MS Sans Serif" is not on Linux: its stand-in is found by family name and really used.
+    for (QWidget* w : {static_cast<QWidget*>(g.view.label1()), static_cast<QWidget*>(g.view.entry()),
+                       static_cast<QWidget*>(g.view.startButton())}) {
+        EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans");
+    }
+    EXPECT_EQ(QFontInfo(g.view.label1()->font()).pixelSize(), 16);  // 12 pt at 96 dpi
 }
 
 TEST(Gui, TheEntryBoxTakesOnlySmallLettersWhateverWayTextArrives) {
