@@ -1,7 +1,7 @@
 // PickLevelWords on large pools, against std::shuffle of the same words.
 #include "app/FrmMain.h"
 #include "app/Random.h"
-#include "app/Runtime.h"
+#include "bench/StillRuntime.h"
 #include "commands/Commands.h"
 
 #include <QStringList>
@@ -11,16 +11,6 @@
 #include <vector>
 
 namespace {
-
-class StillRuntime final : public app::Runtime {
-public:
-    void DoEvents() override {}
-    void MsgBox(const QString&, int, const QString&) override {}
-    void End(int) override {}
-    float ScreenWidth() const override { return 28800; }
-    double Timer() const override { return 43200; }
-    void AnimationFrame(double) override {}
-};
 
 std::vector<QString> words(std::size_t n) {
     std::vector<QString> out;

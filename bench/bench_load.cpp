@@ -2,23 +2,13 @@
 // ORTHOVANE_BENCH_WORDS (scripts/bench makes one of a million words).
 #include "app/FrmMain.h"
 #include "app/Random.h"
-#include "app/Runtime.h"
+#include "bench/StillRuntime.h"
 #include "wordstore/Pools.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
 namespace {
-
-class StillRuntime final : public app::Runtime {
-public:
-    void DoEvents() override {}
-    void MsgBox(const QString&, int, const QString&) override {}
-    void End(int) override {}
-    float ScreenWidth() const override { return 28800; }
-    double Timer() const override { return 43200; }
-    void AnimationFrame(double) override {}
-};
 
 void LoadWords(benchmark::State& state) {
     const char* path = std::getenv("ORTHOVANE_BENCH_WORDS");

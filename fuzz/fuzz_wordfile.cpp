@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a word file, through the reader and into the pools.
 #include "app/FrmMain.h"
 #include "app/Random.h"
-#include "app/Runtime.h"
+#include "bench/StillRuntime.h"
 #include "wordstore/Pools.h"
 #include "wordstore/WordFile.h"
 
@@ -9,16 +9,6 @@
 #include <cstring>
 
 namespace {
-
-class QuietRuntime final : public app::Runtime {
-public:
-    void DoEvents() override {}
-    void MsgBox(const QString&, int, const QString&) override {}
-    void End(int) override {}
-    float ScreenWidth() const override { return 28800; }
-    double Timer() const override { return 0; }
-    void AnimationFrame(double) override {}
-};
 
 // Hands the bytes over in reads of varying size, so fields straddle every kind of refill.
 class Bytes final : public wordstore::ByteSource {
@@ -41,7 +31,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    QuietRuntime runtime;
+    StillRuntime runtime;
     app::MixingRandom random;
     app::FrmMain form(runtime, random);
     Bytes bytes(data, size);
