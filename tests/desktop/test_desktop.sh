@@ -43,6 +43,9 @@ run_tests() {
   id=$(window); check "the window appears" $? || { kill -9 "$pid"; return 1; }
   geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
   [ "$geometry" = "714x62" ]; check "the start window is 714x62 (got $geometry)" $?
+  icons=$(xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+  echo "$icons" | grep -q 'Icon (32 x 32)' && echo "$icons" | grep -q 'Icon (64 x 64)'
+  check "the window offers its icon at 32 and 64 pixels (got $icons)" $?
   # The sound server is looked for in the background, so the line may follow the window.
   for _ in $(seq 30); do grep -q 'no sound server' "$work/err" && break; sleep 0.1; done
   [ "$(grep -c 'no sound server' "$work/err")" -eq 1 ]; check "one line about the missing sound server" $?
