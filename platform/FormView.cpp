@@ -4,6 +4,7 @@
 #include "platform/ClickLabel.h"
 #include "platform/EntryBox.h"
 #include "platform/ErrorReport.h"
+#include "platform/FirstFrame.h"
 #include "platform/Fonts.h"
 #include "platform/QtRuntime.h"
 
@@ -23,6 +24,18 @@ static void initResources() { Q_INIT_RESOURCE(orthovane); }
 namespace platform {
 
 namespace {
+// Every size, so the title bar and the task switcher stay sharp at any scale. Read as PNG by
+// name: asked to guess the format, Qt would load every image plugin first.
+QIcon WindowIcon() {
+    initResources();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addPixmap(
+            QPixmap(QStringLiteral(":/orthovane/icons/orthovane-%1.png").arg(size), "png"));
+    }
+    return icon;
+}
+
 int px(double twips) { return int(std::lround(twips / app::TwipsPerPixel)); }
 QColor qcolor(app::Rgb c) { return QColor(c.red, c.green, c.blue); }
 }  // namespace
@@ -33,15 +46,9 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
       form_(form),
       runtime_(runtime) {
     setWindowTitle(form.Me.Caption());
-    // Every size, so the title bar and the task switcher stay sharp at any scale.
-    initResources();
-    QIcon icon;
-    // Read as PNG by name: asked to guess the format, Qt would load every image plugin first,
-    // which costs more than a tenth of the start-up.
-    for (int size : {16, 32, 48, 64, 128, 256}) {
-        icon.addPixmap(QPixmap(QStringLiteral(":/orthovane/icons/orthovane-%1.png").arg(size), "png"));
-    }
-    setWindowIcon(icon);
+    // Decoding the icons takes longer than drawing the window, so the window gets them once it
+    // is on the screen.
+    AfterFirstFrame(*this, [this] { setWindowIcon(WindowIcon()); });
     QPalette pal = palette();
     pal.setColor(QPalette::Window, qcolor(form.Me.BackColor()));
     pal.setColor(QPalette::Button, qcolor(app::LightGrey));

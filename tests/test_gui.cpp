@@ -102,9 +102,13 @@ TEST(Gui, StartsWithTheDesignLayoutAndTheFocusInTheEntryBox) {
     EXPECT_EQ(QApplication::focusWidget(), g.view.entry());
     EXPECT_EQ(g.view.entry()->geometry(), QRect(96, 16, 393, 25));
     EXPECT_EQ(g.view.startButton()->geometry(), g.view.stopButton()->geometry());
-    // Every size of the icon is there, so it is drawn sharp at any scale.
-    const QList<QSize> iconSizes = g.view.windowIcon().availableSizes();
-    EXPECT_TRUE(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(256, 256)));
+    // Every size of the icon is there, so it is drawn sharp at any scale; it follows the first
+    // frame.
+    auto iconSized = [&] {
+        const QList<QSize> sizes = g.view.windowIcon().availableSizes();
+        return sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(iconSized(), 2000);
     // "MS Sans Serif" is not on Linux: its stand-in is found by family name and really used.
     for (QWidget* w : {static_cast<QWidget*>(g.view.label1()), static_cast<QWidget*>(g.view.entry()),
                        static_cast<QWidget*>(g.view.startButton())}) {

@@ -43,7 +43,10 @@ run_tests() {
   id=$(window); check "the window appears" $? || { kill -9 "$pid"; return 1; }
   geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
   [ "$geometry" = "714x62" ]; check "the start window is 714x62 (got $geometry)" $?
-  icons=$(xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+  for _ in $(seq 40); do  # the icon follows the first frame
+    icons=$(xprop -id "$id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+    [ -n "$icons" ] && break; sleep 0.05
+  done
   echo "$icons" | grep -q 'Icon (32 x 32)' && echo "$icons" | grep -q 'Icon (64 x 64)'
   check "the window offers its icon at 32 and 64 pixels (got $icons)" $?
   # The sound server is looked for in the background, so the line may follow the window.
