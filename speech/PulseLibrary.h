@@ -17,7 +17,7 @@ struct PulseLibrary {
     decltype(&pa_simple_drain) simple_drain;
     decltype(&pa_simple_flush) simple_flush;
     const char* (*strerror)(int error);
-    std::size_t (*usec_to_bytes)(pa_usec_t t, const pa_sample_spec* spec);
+    std::size_t (*usec_to_bytes)(pa_usec_t t, const pa_sample_spec* format);
 
     // Loaded once, on first use, from any thread.
     static const PulseLibrary* Get();
