@@ -1,5 +1,6 @@
 #include "app/Controls.h"
 
+#include "app/CodePage.h"
 #include "app/RuntimeError.h"
 
 #include <QMetaMethod>
@@ -56,6 +57,9 @@ void TextBox::SetFocus() { emit focusRequested(); }
 
 int TextBox::KeyPress(int keyAscii) {
     if (!Enabled()) return 0;
+    // The handler sees the key as the code page has it: a character outside it (U+0130, the
+    // Kelvin sign) arrives as '?', never as the letter Unicode would lowercase it to.
+    keyAscii = cp1252::fromUnicode(char32_t(keyAscii));
     if (onKeyPress) onKeyPress(keyAscii);
     return keyAscii;
 }

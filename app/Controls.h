@@ -98,8 +98,9 @@ class TextBox : public Control {
     void setText(const QString& t);
     void SetFocus();
 
-    // A typed character arrives as its code; the handler may replace it, and 0 drops it.
-    // Returns the code the box should insert (0: nothing). A disabled box takes no typing.
+    // A typed character arrives as its Unicode code and reaches the handler as its Windows-1252
+    // code; the handler may replace it, and 0 drops it. Returns the code the box should insert
+    // (0: nothing). A disabled box takes no typing.
     int KeyPress(int keyAscii);
     std::function<void(int& keyAscii)> onKeyPress;
 

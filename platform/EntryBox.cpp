@@ -52,8 +52,10 @@ void EntryBox::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            // The handler checks the answer; the key itself never reaches the box.
-            RunGuarded(runtime_, [this] { model_.KeyPress(13); });
+            // The handler checks the answer; the key itself never reaches the box. Ctrl+Enter
+            // is a line feed and Alt+Enter a menu key, which submit nothing.
+            if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+                RunGuarded(runtime_, [this] { model_.KeyPress(13); });
             event->accept();
             return;
         case Qt::Key_Backspace:

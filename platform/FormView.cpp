@@ -8,6 +8,7 @@
 #include "platform/Fonts.h"
 #include "platform/QtRuntime.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -36,6 +37,13 @@ QIcon WindowIcon() {
     return icon;
 }
 
+// Read as a frame, the way screen readers announce a window; a plain widget would be a filler.
+QAccessibleInterface* windowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(FormView::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 int px(double twips) { return int(std::lround(twips / app::TwipsPerPixel)); }
 QColor qcolor(app::Rgb c) { return QColor(c.red, c.green, c.blue); }
 }  // namespace
@@ -45,6 +53,8 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(form),
       runtime_(runtime) {
+    static const bool accessibleAsWindow = (QAccessible::installFactory(windowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     setWindowTitle(form.Me.Caption());
     // Decoding the icons takes longer than drawing the window, so the window gets them once it
     // is on the screen.
@@ -79,7 +89,8 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     label2_->setAutoFillBackground(true);
     results_->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    label1_->setAccessibleName(QStringLiteral("Level"));
+    // What a screen reader reads is what the eye sees: the level label's name is its caption,
+    // and a new caption is announced as a new name.
     label1_->setAccessibleDescription(QStringLiteral("The starting level; click to change it"));
     entry_->setAccessibleName(QStringLiteral("Answer"));
     entry_->setAccessibleDescription(QStringLiteral("Type the word you hear, then press Enter"));
@@ -89,7 +100,6 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     start_->setAccessibleDescription(QStringLiteral("Start a game at the level shown"));
     stop_->setAccessibleDescription(QStringLiteral("End the game and show every answer"));
     sayAgain_->setAccessibleDescription(QStringLiteral("Hear the word again"));
-    label2_->setAccessibleName(QStringLiteral("About"));
     label2_->setAccessibleDescription(QStringLiteral("Who made the game"));
 
     auto watch = [this](app::Control& control, QWidget* widget, auto sync) {
@@ -112,6 +122,8 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
         const auto& m = form_.Label2;
         label2_->setText(m.Caption());
         label2_->setToolTip(m.ToolTip());
+        // The strip shows nothing until the pointer rests on it; then its notice.
+        label2_->setAccessibleName(m.Caption().isEmpty() ? m.ToolTip() : m.Caption());
         label2_->setVisible(m.Visible());
         QPalette p = label2_->palette();
         p.setColor(QPalette::Window, qcolor(m.BackColor()));
@@ -178,8 +190,15 @@ void FormView::syncResults() {
             break;
         }
     }
-    for (qsizetype i = results_->count(); i < model.ListCount(); ++i) {
+    const int shown = results_->count();
+    for (qsizetype i = shown; i < model.ListCount(); ++i) {
         results_->addItem(model.ItemView(i).toString());
+    }
+    // The newest line, the score once the game is over, is in view and current, so it is what
+    // the player sees and a screen reader reads first.
+    if (results_->count() > shown) {
+        results_->setCurrentRow(results_->count() - 1);
+        results_->scrollToBottom();
     }
 }
 

@@ -1,7 +1,10 @@
 #include "platform/InputGate.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWindow>
 #include <QEvent>
+#include <QMouseEvent>
+#include <QStyleHints>
 
 namespace platform {
 
@@ -33,6 +36,15 @@ bool isUserInput(QEvent::Type t) {
             return false;
     }
 }
+
+bool isButton(QEvent::Type t) {
+    return t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease ||
+           t == QEvent::MouseButtonDblClick;
+}
+
+QWidget* widgetUnder(const QMouseEvent& event) {
+    return QApplication::widgetAt(event.globalPosition().toPoint());
+}
 }  // namespace
 
 InputGate::InputGate() { QCoreApplication::instance()->installEventFilter(this); }
@@ -46,14 +58,38 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     // with the focus; keeping it at the window means the replay finds its widget then.
     if (!receiver->isWindowType()) return false;
     if (event->type() == QEvent::Close) {
-        emit closeRequested();
+        if (main_ && receiver == main_->windowHandle()) emit closeRequested();
         return false;
     }
-    if (holds_ > 0 && event != replaying_ && isUserInput(event->type())) {
-        kept_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
+    if (event == replaying_) return false;
+    QWidget* aim = nullptr;
+    if (isButton(event->type())) aim = aimOf(static_cast<const QMouseEvent&>(*event));
+    if (holds_ > 0 && isUserInput(event->type())) {
+        kept_.push_back({receiver, std::unique_ptr<QEvent>(event->clone()), aim,
+                         isButton(event->type())});
         return true;
     }
     return false;
+}
+
+QWidget* InputGate::aimOf(const QMouseEvent& event) {
+    if (event.type() == QEvent::MouseButtonRelease) return lastPress_.aim;
+    const QPoint at = event.globalPosition().toPoint();
+    const bool secondClick =
+        lastPress_.valid &&
+        event.timestamp() - lastPress_.time <=
+            quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
+        (at - lastPress_.at).manhattanLength() <= QGuiApplication::styleHints()->startDragDistance();
+    if (event.type() == QEvent::MouseButtonDblClick || secondClick) return lastPress_.aim;
+    lastPress_ = {widgetUnder(event), event.timestamp(), at, true};
+    return lastPress_.aim;
+}
+
+bool InputGate::stillAimed(const QEvent& event, const QWidget* aim) const {
+    // A click on a control that has gone or been disabled since is dropped, as a click on a
+    // hidden button would be; so is one that would now land on something else.
+    if (!aim || !aim->isVisible() || !aim->isEnabled()) return false;
+    return widgetUnder(static_cast<const QMouseEvent&>(event)) == aim;
 }
 
 void InputGate::leave() {
@@ -74,6 +110,7 @@ void InputGate::replay() {
         Kept next = std::move(kept_.front());
         kept_.pop_front();
         if (!next.receiver) continue;
+        if (next.aimed && !stillAimed(*next.event, next.aim)) continue;
         replaying_ = next.event.get();
         QCoreApplication::sendEvent(next.receiver, next.event.get());
         replaying_ = nullptr;

@@ -1,22 +1,31 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QWidget>
 #include <deque>
 #include <memory>
 
 class QEvent;
+class QMouseEvent;
 
 namespace platform {
 
 // Keeps the player's input back while a phrase is being spoken, and hands it over, in the order
-// it came, once the handler that spoke has finished. A close request is never kept back: closing
-// the window ends the program at once, even in the middle of a word.
+// it came, once the handler that spoke has finished. A click goes to the control it was aimed at
+// when it was made, or nowhere if that control has meanwhile been hidden or disabled. A close
+// request for the game's window is never kept back: closing it ends the program at once, even in
+// the middle of a word.
 class InputGate final : public QObject {
     Q_OBJECT
   public:
     InputGate();
     ~InputGate() override;
+
+    // The window whose closing cuts a phrase short; other windows (tooltips, menus, message
+    // boxes) come and go without touching it.
+    void setMainWindow(QWidget* window) { main_ = window; }
 
     // While held, keys, clicks and the like addressed to a window are kept for later.
     void hold() { ++holds_; }
@@ -27,8 +36,6 @@ class InputGate final : public QObject {
     void enter() { ++depth_; }
     void leave();
 
-    std::size_t kept() const { return kept_.size(); }
-
   signals:
     void closeRequested();
 
@@ -37,11 +44,24 @@ class InputGate final : public QObject {
 
   private:
     void replay();
+    QWidget* aimOf(const QMouseEvent& event);
+    bool stillAimed(const QEvent& event, const QWidget* aim) const;
 
     struct Kept {
         QPointer<QObject> receiver;
         std::unique_ptr<QEvent> event;
+        QPointer<QWidget> aim;  // for clicks: the control under the pointer when it was made
+        bool aimed = false;
     };
+    // The last button press seen, kept or not: the second click of a double-click is aimed
+    // where the first was, even if the first has since put another control there.
+    struct Press {
+        QPointer<QWidget> aim;
+        quint64 time = 0;
+        QPoint at;
+        bool valid = false;
+    } lastPress_;
+    QPointer<QWidget> main_;
     int holds_ = 0;
     int depth_ = 0;
     bool replayScheduled_ = false;

@@ -20,7 +20,10 @@ class QtRuntime final : public app::Runtime {
     InputGate& gate() { return gate_; }
 
     // The window that message boxes belong to and whose closing is animated.
-    void setWindow(QWidget* window) { window_ = window; }
+    void setWindow(QWidget* window) {
+        window_ = window;
+        gate_.setMainWindow(window);
+    }
 
     void DoEvents() override;
     void MsgBox(const QString& prompt, int style, const QString& title) override;

@@ -1,11 +1,11 @@
 #include "wordstore/WordFile.h"
 
+#include "app/CodePage.h"
 #include "app/RuntimeError.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <array>
 #include <cerrno>
 #include <vector>
 
@@ -60,12 +60,6 @@ constexpr char16_t CtrlZ = 0x1A;
 
 bool isBlank(char16_t u) { return u == u' ' || u == u'\t'; }
 bool endsField(char16_t u) { return u == u',' || u == u'\n' || u == u'\r'; }
-
-// The characters Windows-1252 puts in 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr std::array<char16_t, 32> Cp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
 bool isValidUtf8(const unsigned char* s, std::size_t n) {
@@ -244,8 +238,7 @@ class FieldReader::Units {
         out.resize(qsizetype(n));
         auto* d = reinterpret_cast<char16_t*>(out.data());
         for (std::size_t i = 0; i < n; ++i) {
-            const unsigned char c = bytes_[i];
-            d[i] = (c >= 0x80 && c < 0xA0) ? Cp1252High[c - 0x80] : char16_t(c);
+            d[i] = app::cp1252::toUnicode(bytes_[i]);
         }
     }
 

@@ -1,0 +1,374 @@
+"""A private desktop for one outside-in case: an X server (Xvfb) with a real window manager
+(openbox), or a headless Wayland compositor (weston); a D-Bus session with the accessibility bus;
+a PulseAudio server whose null sink's monitor is recorded. The program is copied into a folder of
+its own beside the word list the case gives it. The case reads the window only through AT-SPI, as
+a screen reader does, acts through X input (or AT-SPI actions on Wayland), and hears the program
+only at the sound server.
+
+Import this module, make a Desktop, and only then use `atspi()`: libatspi binds to the session
+bus it finds in the environment at its first call, so each case runs in a process of its own.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+RATE = 16000  # what the monitor is recorded at, mono 16-bit
+
+
+def wait_for(predicate, timeout=10.0, what="a state"):
+    """Polls until predicate() is true; fails the case if it never is."""
+    deadline = time.monotonic() + timeout
+    while True:
+        if _atspi is not None:
+            # Deliver the accessibility events that have arrived meanwhile.
+            from gi.repository import GLib
+            while GLib.MainContext.default().iteration(False):
+                pass
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            what = what() if callable(what) else what
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(0.02)
+
+
+class Desktop:
+    def __init__(self, program, words=None, wayland=False):
+        self.dir = tempfile.mkdtemp(prefix="orthovane-desktop.")
+        self.wayland = wayland
+        self.procs = []
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith(("DISPLAY", "WAYLAND", "DBUS", "PULSE", "QT_", "XDG_"))}
+        runtime = os.path.join(self.dir, "run")
+        os.mkdir(runtime, 0o700)
+        self.env["XDG_RUNTIME_DIR"] = runtime
+        # The program lives in a folder of its own, with the word list the case wants beside it.
+        self.program_dir = os.path.join(self.dir, "game")
+        os.mkdir(self.program_dir)
+        self.program = os.path.join(self.program_dir, os.path.basename(program))
+        shutil.copy2(program, self.program)
+        with open(os.path.join(self.program_dir, "Words.txt"), "w") as f:
+            f.write(words if words is not None else "cat\ndog\nsun\n")
+        try:
+            self._start_display()
+            self._start_bus()
+            self._start_sound()
+        except BaseException:
+            self.close()
+            raise
+        os.environ.update(self.env)
+
+    # The desktop's parts.
+
+    def _spawn(self, args, **kw):
+        p = subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL,
+                             stdout=kw.pop("stdout", subprocess.DEVNULL),
+                             stderr=kw.pop("stderr", subprocess.DEVNULL), **kw)
+        self.procs.append(p)
+        return p
+
+    def _start_display(self):
+        if self.wayland:
+            socket = "wayland-orthovane"
+            self._spawn(["weston", "--backend=headless-backend.so", f"--socket={socket}",
+                         "--idle-time=0", "--width=1280", "--height=1024"])
+            wait_for(lambda: os.path.exists(os.path.join(self.env["XDG_RUNTIME_DIR"], socket)),
+                     what="weston's socket")
+            self.env["WAYLAND_DISPLAY"] = socket
+            self.env["QT_QPA_PLATFORM"] = "wayland"
+            return
+        r, w = os.pipe()
+        self._spawn(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24",
+                     "-nolisten", "tcp"], pass_fds=(w,))
+        os.close(w)
+        with os.fdopen(r) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + number
+        self.env["QT_QPA_PLATFORM"] = "xcb"
+        self._spawn(["openbox", "--sm-disable"])
+        # The window manager owns the screen once it has set its check window.
+        wait_for(lambda: b"_NET_SUPPORTING_WM_CHECK(WINDOW)" in self._run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]), what="openbox")
+
+    def _start_bus(self):
+        bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                          stdout=subprocess.PIPE)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
+        # What a screen reader does when it starts: accessibility on for every program.
+        self._run(["gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
+                   "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
+                   "org.a11y.Status", "IsEnabled", "<true>"], check=True)
+
+    def _start_sound(self):
+        pulse = os.path.join(self.dir, "pulse")
+        os.mkdir(pulse)
+        socket = os.path.join(pulse, "native")
+        self.env.update(PULSE_RUNTIME_PATH=pulse, PULSE_STATE_PATH=pulse,
+                        PULSE_COOKIE=os.path.join(pulse, "cookie"), PULSE_SERVER="unix:" + socket)
+        self._spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                     "--use-pid-file=no", "-F", "/dev/null",
+                     f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1",
+                     "--load=module-null-sink sink_name=desktop_null rate=48000"])
+        wait_for(lambda: subprocess.run(["pactl", "info"], env=self.env, capture_output=True)
+                 .returncode == 0, what="pulseaudio")
+
+    def _run(self, args, check=False):
+        return subprocess.run(args, env=self.env, capture_output=True, check=check).stdout
+
+    def close(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.kill()
+            p.wait()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    # The program.
+
+    def launch(self, extra_env=None):
+        env = dict(self.env, **(extra_env or {}))
+        self.game_err = open(os.path.join(self.dir, "stderr"), "w+")
+        self.game = subprocess.Popen([self.program], env=env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=self.game_err)
+        self.procs.append(self.game)
+        self.app = wait_for(self._find_app, timeout=20, what="the program on the AT-SPI bus")
+        self.window = wait_for(lambda: self._showing_child(self.app), what="its window")
+        return self
+
+    def _find_app(self):
+        desktop = atspi().get_desktop(0)
+        for i in range(desktop.get_child_count()):
+            a = desktop.get_child_at_index(i)
+            if a is not None and a.get_process_id() == self.game.pid:
+                return a
+        return None
+
+    @staticmethod
+    def _showing_child(app):
+        for i in range(app.get_child_count()):
+            w = app.get_child_at_index(i)
+            if w is not None and has(w, "showing"):
+                return w
+        return None
+
+    def exit_status(self, timeout=5.0):
+        try:
+            return self.game.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    # Reading the window as a screen reader does.
+
+    def controls(self):
+        """Every object under the window, as (role, name, description, states, object)."""
+        out = []
+
+        def walk(a):
+            for i in range(a.get_child_count()):
+                c = a.get_child_at_index(i)
+                if c is None:
+                    continue
+                out.append(c)
+                walk(c)
+        walk(self.window)
+        return out
+
+    def find(self, role, name=None, description=None):
+        for c in self.controls():
+            if c.get_role_name() != role:
+                continue
+            if name is not None and c.get_name() != name:
+                continue
+            if description is not None and description not in (c.get_description() or ""):
+                continue
+            return c
+        return None
+
+    def all_text(self):
+        """Every name, description, value and text in the tree, hidden objects included."""
+        texts = [self.window.get_name()]
+        for c in [self.window] + self.controls():
+            texts += [c.get_name() or "", c.get_description() or ""]
+            text = c.get_text_iface()
+            if text is not None:
+                texts.append(text.get_text(0, -1) or "")
+            value = c.get_value_iface()
+            if value is not None:
+                texts.append(str(value.get_current_value()))
+        return texts
+
+    # Acting as the player does.
+
+    def xdo(self, *args):
+        self._run(["xdotool", *args], check=True)
+
+    def click(self, accessible, repeat=1):
+        x, y, w, h = extents(accessible)
+        self.xdo("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
+        self.xdo("click", "--repeat", str(repeat), "--delay", "90", "1")
+
+    def hover(self, accessible):
+        x, y, w, h = extents(accessible)
+        self.xdo("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
+
+    def keys(self, *names):
+        self.xdo("key", "--delay", "30", *names)
+
+    def type(self, text):
+        self.xdo("type", "--delay", "30", text)
+
+    # Hearing it.
+
+    def record(self):
+        return Recording(self)
+
+
+class Recording:
+    """What the sound server plays, from the moment it is made until stop()."""
+
+    def __init__(self, desktop):
+        self.path = os.path.join(desktop.dir, f"heard-{time.monotonic_ns()}.raw")
+        self.file = open(self.path, "wb")
+        self.proc = subprocess.Popen(
+            ["parec", "--device=desktop_null.monitor", "--raw", "--format=s16le",
+             f"--rate={RATE}", "--channels=1", "--latency-msec=10"],
+            env=desktop.env, stdout=self.file, stderr=subprocess.DEVNULL)
+        desktop.procs.append(self.proc)
+        # Recording has begun once the server has started sending silence.
+        wait_for(lambda: os.path.getsize(self.path) > 0, what="the recording to begin")
+
+    def samples(self):
+        import array
+        a = array.array("h")
+        with open(self.path, "rb") as f:
+            data = f.read()
+        a.frombytes(data[: len(data) // 2 * 2])
+        return a
+
+    def stop(self):
+        self.proc.send_signal(signal.SIGINT)
+        self.proc.wait()
+        self.file.close()
+        return self.samples()
+
+    def phrases(self, gap=0.12):
+        return spans(self.samples(), gap)
+
+    def wait_for_phrases(self, n, gap=0.12, timeout=20.0):
+        """Waits until n phrases have been heard whole (each followed by `gap` of silence)."""
+        def done():
+            s = self.phrases(gap)
+            heard = len(self.samples()) / RATE
+            return s if len(s) >= n and heard - s[n - 1][1] >= gap else None
+        return wait_for(done, timeout, lambda: f"{n} phrases to be heard (heard "
+                        f"{[round(e - b, 3) for b, e in self.phrases(gap)]})")
+
+
+def spans(samples, gap, threshold=300):
+    """Stretches of sound, (begin, end) in seconds, split at silences of at least `gap`."""
+    out = []
+    min_gap = int(gap * RATE)
+    last = None
+    for i, s in enumerate(samples):
+        if -threshold < s < threshold:
+            continue
+        if last is not None and i - last < min_gap:
+            last = i
+            continue
+        if last is not None:
+            out[-1][1] = (last + 1) / RATE
+        out.append([i / RATE, i / RATE])
+        last = i
+    if last is not None:
+        out[-1][1] = (last + 1) / RATE
+    return [tuple(s) for s in out]
+
+
+def phrase_length(tool, text, gap=0.12):
+    """How long a phrase sounds, from its first audible sample to its last, as the game's own
+    voice says it."""
+    import array
+    pcm = subprocess.run([tool, text], capture_output=True, check=True).stdout
+    a = array.array("h")
+    a.frombytes(pcm)
+    s = spans(a, gap)
+    return s[-1][1] - s[0][0] if s else 0.0
+
+
+_atspi = None
+
+
+def atspi():
+    global _atspi
+    if _atspi is None:
+        import gi
+        gi.require_version("Atspi", "2.0")
+        from gi.repository import Atspi
+        _atspi = Atspi
+    return _atspi
+
+
+def listen(event_type):
+    """Collects (event type, source name, detail) of every event of this kind from now on, as a
+    screen reader hears them; wait_for() delivers them."""
+    Atspi = atspi()
+    heard = []
+
+    def on_event(event):
+        name = event.source.get_name() if event.source is not None else None
+        heard.append((event.type, name, event.any_data))
+    listener = Atspi.EventListener.new(on_event)
+    listener.register(event_type)
+    _listeners.append(listener)
+    return heard
+
+
+_listeners = []
+
+
+def has(accessible, state):
+    Atspi = atspi()
+    kind = getattr(Atspi.StateType, state.upper().replace("-", "_"))
+    # Asked afresh: libatspi keeps what it read until an event says otherwise, and scrolling a
+    # list sends none.
+    accessible.clear_cache()
+    return accessible.get_state_set().contains(kind)
+
+
+def extents(accessible):
+    e = accessible.get_extents(atspi().CoordType.SCREEN)
+    return e.x, e.y, e.width, e.height
+
+
+def run_cases(cases):
+    """Runs the case named on the command line (all of them without one), each in a process of
+    its own, and prints 'N passed, N failed'."""
+    names = sys.argv[1:] or list(cases)
+    if len(names) == 1 and os.environ.get("ORTHOVANE_CASE_CHILD"):
+        cases[names[0]]()
+        return
+    passed = failed = 0
+    for name in names:
+        r = subprocess.run([sys.executable, sys.argv[0], name],
+                           env=dict(os.environ, ORTHOVANE_CASE_CHILD="1"))
+        if r.returncode == 0:
+            passed += 1
+            print(f"ok: {name}", flush=True)
+        else:
+            failed += 1
+            print(f"FAILED: {name}", flush=True)
+    print(f"{passed} passed, {failed} failed")
+    sys.exit(1 if failed else 0)
