@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <cerrno>
 #include <unistd.h>
 
 using namespace testsupport;
@@ -139,10 +140,20 @@ TEST(WordPools, OpeningFailuresGiveTheirErrorNumbers) {
     EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("dangling")), 53);
     ::symlink(qPrintable(dir.path("loop")), qPrintable(dir.path("loop")));
     EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("loop")), 75);
-    if (::geteuid() != 0) {  // root reads anything
-        const QString locked = dir.write("locked", "cat\n");
-        ::chmod(qPrintable(locked), 0);
-        EXPECT_EQ(wordstore::LoadWords(g.form, locked), 70);
+    // Root reads anything, so the refusal is forced at the open call.
+    const QString locked = dir.write("locked", "cat\n");
+    for (int refusal : {EACCES, EPERM}) {
+        static int forced;
+        forced = refusal;
+        try {
+            wordstore::FileSource refused(locked, [](const char*, int) {
+                errno = forced;
+                return -1;
+            });
+            ADD_FAILURE() << "opened";
+        } catch (const app::RuntimeError& e) {
+            EXPECT_EQ(e.number(), 70);
+        }
     }
 }
 

@@ -17,9 +17,11 @@ using app::Err::FileNotFound;
 using app::Err::PathFileAccess;
 using app::Err::PermissionDenied;
 
-FileSource::FileSource(const QString& path) {
+int FileSource::systemOpen(const char* path, int flags) { return ::open(path, flags); }
+
+FileSource::FileSource(const QString& path, OpenCall open) {
     const QByteArray native = path.toLocal8Bit();
-    fd_ = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    fd_ = open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0) {
         switch (errno) {
             case ENOENT:

@@ -20,7 +20,11 @@ class ByteSource {
 // that is not a readable regular file, 57 a failed read.
 class FileSource final : public ByteSource {
   public:
-    explicit FileSource(const QString& path);
+    // The system's open(2), wrapped so a test can force the failures it cannot cause as root.
+    using OpenCall = int (*)(const char* path, int flags);
+    static int systemOpen(const char* path, int flags);
+
+    explicit FileSource(const QString& path, OpenCall open = systemOpen);
     ~FileSource() override;
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;

@@ -13,6 +13,8 @@ check() {  # check NAME CONDITION-STATUS
 }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# dpkg and its helpers live in the system's sbin, which a normal user's PATH may lack.
+export PATH=$PATH:/usr/local/sbin:/usr/sbin:/sbin
 
 # Runs a program until its first frame: success only if it showed its window, which it does
 # only once its words are loaded (without them it shows the missing-file message instead).
@@ -68,8 +70,11 @@ target=$work/root
 mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
 touch "$target/var/lib/dpkg/status"
 # Its dependencies are installed on this machine, not in the scratch root's database.
-dpkg --root="$target" --force-depends --force-not-root --log=/dev/null -i "$deb" >/dev/null 2>&1
-check "dpkg installs it into a scratch root" $?
+dpkg --root="$target" --force-depends --force-not-root --force-script-chrootless --log=/dev/null \
+  -i "$deb" >"$work/dpkg.log" 2>&1
+status=$?
+[ $status -eq 0 ] || cat "$work/dpkg.log"
+check "dpkg installs it into a scratch root" $status
 QT_QPA_PLATFORM=offscreen first_frame "$target/usr/bin/orthovane"
 check "the program installed from the package starts with its words" $?
 

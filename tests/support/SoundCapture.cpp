@@ -1,7 +1,9 @@
 #include "support/SoundCapture.h"
 
 #include <pulse/simple.h>
+#include <unistd.h>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -9,7 +11,38 @@ namespace testsupport {
 
 QString testSoundServer() { return QString::fromLocal8Bit(std::getenv("PULSE_SERVER")); }
 
+namespace {
+struct OwnSink {
+    QByteArray name = "orthovane_test_" + QByteArray::number(::getpid());
+    QByteArray module;
+    OwnSink() {
+        if (testSoundServer().isEmpty()) return;
+        const QByteArray command =
+            "pactl load-module module-null-sink rate=48000 sink_name=" + name;
+        if (FILE* out = ::popen(command.constData(), "r")) {
+            char line[32] = {};
+            if (std::fgets(line, sizeof line, out)) module = QByteArray(line).trimmed();
+            ::pclose(out);
+        }
+        if (module.isEmpty()) throw std::runtime_error("cannot make a null sink for the test");
+        // Every stream this process opens from now on plays there.
+        ::setenv("PULSE_SINK", name.constData(), 1);
+    }
+    ~OwnSink() {
+        if (module.isEmpty()) return;
+        const QByteArray command = "pactl unload-module " + module;
+        [[maybe_unused]] const int status = std::system(command.constData());
+    }
+};
+// Made before main, so it is there before the first stream opens.
+const OwnSink own;
+}  // namespace
+
+const QByteArray& ownSink() { return own.name; }
+
 SoundCapture::SoundCapture(const char* source) {
+    const QByteArray monitor = ownSink() + ".monitor";
+    if (!source) source = monitor.constData();
     pa_sample_spec format{PA_SAMPLE_S16LE, Rate, 1};
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);

@@ -10,12 +10,15 @@ struct pa_simple;
 
 namespace testsupport {
 
-// Records what the test's sound server plays, from its null sink's monitor, on a thread of its
-// own: 16 kHz mono, the rate the voice speaks at.
+// Records what this test binary plays, from the monitor of a null sink of its own on the test
+// run's sound server, on a thread of its own: 16 kHz mono, the rate the voice speaks at. Every
+// stream the binary opens plays into that sink, so two binaries recording at once under ctest -j
+// never hear each other.
 class SoundCapture {
   public:
     // Returns once the recording has really started, so nothing played afterwards is missed.
-    explicit SoundCapture(const char* source = "orthovane_null.monitor");
+    // With no source named, this binary's own sink is recorded.
+    explicit SoundCapture(const char* source = nullptr);
     ~SoundCapture();
     // Stops recording and returns every sample heard since the start.
     std::vector<std::int16_t> stop();
@@ -41,5 +44,7 @@ std::vector<Span> soundSpans(const std::vector<std::int16_t>& s, std::size_t min
 
 // The server the test run started; empty when there is none.
 QString testSoundServer();
+// The null sink of this binary's own: made on first use, removed when the binary ends.
+const QByteArray& ownSink();
 
 }  // namespace testsupport
