@@ -10,6 +10,7 @@ bus it finds in the environment at its first call, so each case runs in a proces
 """
 
 import os
+import random
 import shutil
 import signal
 import subprocess
@@ -83,20 +84,35 @@ class Desktop:
             self.env["WAYLAND_DISPLAY"] = socket
             self.env["QT_QPA_PLATFORM"] = "wayland"
             return
-        r, w = os.pipe()
-        self._spawn(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24",
-                     "-nolisten", "tcp"], pass_fds=(w,))
-        os.close(w)
-        with os.fdopen(r) as f:
-            number = f.readline().strip()
-        if not number:
+        # A display number of its own: two desktops started at once must never share one.
+        rng = random.Random(os.getpid() ^ time.monotonic_ns())
+        for _ in range(20):
+            number = rng.randrange(100, 1000)
+            if os.path.exists(f"/tmp/.X{number}-lock"):
+                continue
+            xvfb = self._spawn(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24",
+                                "-nolisten", "tcp"])
+            self.env["DISPLAY"] = f":{number}"
+            # Up once the root window answers; gone at once if another server took the number.
+            if wait_for(lambda: xvfb.poll() is not None or subprocess.run(
+                    ["xprop", "-root", "-len", "0"], env=self.env,
+                    capture_output=True).returncode == 0, what="Xvfb") and xvfb.poll() is None:
+                break
+        else:
             raise RuntimeError("Xvfb did not start")
-        self.env["DISPLAY"] = ":" + number
         self.env["QT_QPA_PLATFORM"] = "xcb"
-        self._spawn(["openbox", "--sm-disable"])
-        # The window manager owns the screen once it has set its check window.
-        wait_for(lambda: b"_NET_SUPPORTING_WM_CHECK(WINDOW)" in self._run(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]), what="openbox")
+        # The window manager owns the screen once it has set its check window. Now and then,
+        # with two desktops starting at once, openbox fails to connect to a server that xprop
+        # has just reached; it says so and exits, and a second start goes through.
+        for attempt in range(3):
+            log = open(os.path.join(self.dir, f"openbox-{attempt}.log"), "w+")
+            wm = self._spawn(["openbox", "--sm-disable"], stdout=log, stderr=subprocess.STDOUT)
+            if wait_for(lambda: wm.poll() is not None or b"_NET_SUPPORTING_WM_CHECK(WINDOW)" in
+                        self._run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]),
+                        what=lambda: "openbox (" + open(log.name).read() + ")") \
+                    and wm.poll() is None:
+                return
+        raise RuntimeError("openbox did not start: " + open(log.name).read())
 
     def _start_bus(self):
         bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
@@ -124,10 +140,16 @@ class Desktop:
         return subprocess.run(args, env=self.env, capture_output=True, check=check).stdout
 
     def close(self):
+        # Asked to end first, so Xvfb takes its lock file and socket with it.
         for p in reversed(self.procs):
             if p.poll() is None:
+                p.terminate()
+        for p in reversed(self.procs):
+            try:
+                p.wait(2)
+            except subprocess.TimeoutExpired:
                 p.kill()
-            p.wait()
+                p.wait()
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def __enter__(self):
@@ -223,6 +245,13 @@ class Desktop:
     def hover(self, accessible):
         x, y, w, h = extents(accessible)
         self.xdo("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
+
+    def close_window(self):
+        """Closes the window as a player does: made active, then Alt+F4 to the window manager."""
+        wid = wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
+                                          str(self.game.pid)]).split(), what="the X window")[0]
+        self.xdo("windowactivate", "--sync", wid.decode())
+        self.keys("alt+F4")
 
     def keys(self, *names):
         self.xdo("key", "--delay", "30", *names)

@@ -52,7 +52,7 @@ def start_window():
         expect(level is not None and level.get_name() == "Level 1",
                f"the level label reads {level and level.get_name()!r}")
         entry = d.find("text", "Answer")
-        expect(entry is not None and has(entry, "focused"), "the entry box has the focus")
+        wait_for(lambda: has(entry, "focused"), what="the entry box to have the focus")
         start, stop, again = (d.find("push button", n) for n in ("Start", "Stop", "Say Again"))
         expect(has(start, "showing") and has(start, "focusable"), "Start can be pressed")
         expect(not has(stop, "showing") and not has(again, "showing"),
@@ -172,7 +172,7 @@ def closing_mid_word():
         heard = d.record()
         d.click(d.find("push button", "Start"))
         wait_for(lambda: heard.phrases(), what="the prompt to begin")
-        d.keys("alt+F4")
+        d.close_window()
         status = d.exit_status(timeout=5)
         expect(status == 0, f"exit status {status}")
 
