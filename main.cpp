@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The composition root: the real runtime, window and voice, then start-up and the event loop.
 #include "app/FrmMain.h"
 #include "app/Random.h"

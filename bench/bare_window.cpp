@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The anchor for start-up time and memory: the least a Qt Widgets program does to show a window
 // of the game's size.
 #include "platform/FirstFrame.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PickLevelWords on large pools, against std::shuffle of the same words.
 #include "app/FrmMain.h"
 #include "app/Random.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a word file into the six pools, as start-up does. The file is named by
 // ORTHOVANE_BENCH_WORDS (scripts/bench makes one of a million words).
 #include "app/FrmMain.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two figures of how the game sounds in time, measured on the sound server the run started
 // (a null sink, read back from its monitor):
 //   silence  the silence heard between the end of one phrase and the start of the next, beyond

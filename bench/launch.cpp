@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program RUNS times and measures each run from just before it is started to the moment
 // it reports its first painted frame (through ORTHOVANE_FIRST_FRAME_FD), and its peak resident
 // memory. Prints the median of each:

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes the audio that scripts/bench hands to the speech recogniser, 16 kHz mono 16-bit raw:
 //   bench_say flite OUTDIR        one OUTDIR/<word>.raw of "Spell Word <word>" per word read
 //                                 from standard input, a line each, in the game's voice

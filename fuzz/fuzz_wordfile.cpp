@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a word file, through the reader and into the pools.
 #include "app/FrmMain.h"
 #include "app/Random.h"

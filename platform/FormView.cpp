@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FormView.h"
 
 #include "app/FrmMain.h"
@@ -7,6 +9,7 @@
 #include "platform/FirstFrame.h"
 #include "platform/Fonts.h"
 #include "platform/QtRuntime.h"
+#include "platform/ResultsList.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
@@ -75,7 +78,7 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     entry_ = new EntryBox(form.inputbox, runtime_, this);
     start_ = makeButton(form.ComStart);
     sayAgain_ = makeButton(form.ComSayAgain);
-    results_ = new QListWidget(this);
+    results_ = new ResultsList(this);
     stop_ = makeButton(form.ComStop);
     label2_ = new QLabel(this);
     label1_ = new ClickLabel(form.Label1, runtime_, this);
@@ -87,7 +90,6 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label1_->setAutoFillBackground(true);
     label2_->setAutoFillBackground(true);
-    results_->setSelectionMode(QAbstractItemView::SingleSelection);
 
     // What a screen reader reads is what the eye sees: the level label's name is its caption,
     // and a new caption is announced as a new name.

@@ -1,9 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+
+#include "platform/ResultsList.h"
 
 #include <QWidget>
 
 class QLabel;
-class QListWidget;
 class QPushButton;
 
 namespace app {
@@ -30,7 +33,7 @@ class FormView final : public QWidget {
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
     QPushButton* sayAgainButton() const { return sayAgain_; }
-    QListWidget* results() const { return results_; }
+    ResultsList* results() const { return results_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,7 +53,7 @@ class FormView final : public QWidget {
     QPushButton* start_;
     QPushButton* stop_;
     QPushButton* sayAgain_;
-    QListWidget* results_;
+    ResultsList* results_;
     bool syncing_ = false;
     bool unloading_ = false;
 };

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtRuntime.h"
 
 #include "app/Controls.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Say Again, the level selector, start-up and the closing animation on the model.
 #include "support/Recorders.h"
 #include "support/TempDir.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level word draw: the order-statistic bag against a plain list, and the draw's effects on
 // the pool and the level's ten words.
 #include "game/DrawBag.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole sequences of play on the model: the exact order of phrases, DoEvents, log lines and
 // layout changes.
 #include "support/Recorders.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real widgets, offscreen: what the player sees, types and clicks.
 #include "platform/ClickLabel.h"
 #include "platform/EntryBox.h"
@@ -213,9 +215,21 @@ TEST(Gui, StopMidGameShowsTheResultsAndANewStartClearsThem) {
     ASSERT_EQ(g.view.results()->count(), 2);
     EXPECT_EQ(g.view.results()->item(0)->text(), first + "  wrong  Wrong");
     EXPECT_EQ(g.view.results()->item(1)->text(), "0 Correct Out Of 1");
+    // The lines can be kept: all selected and copied as plain text, in order.
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(g.view.results(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keySequence(g.view.results(), QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              first + "  wrong  Wrong\n0 Correct Out Of 1");
     QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
     EXPECT_EQ(g.view.results()->count(), 0);
     EXPECT_EQ(g.view.entry()->text(), "ab");  // Start leaves the box as it was
+    // During play the list is below the window's edge, and nothing of it is copied.
+    g.typeAnswer("x");
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(g.view.results(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keySequence(g.view.results(), QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
 }
 
 TEST(Gui, TheWordBeingAskedIsNeverShown) {

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real voice in the real window: while a phrase is heard the window takes no input, and what
 // the player types or clicks meanwhile is handled afterwards, in order, with nothing lost.
 #include "platform/EntryBox.h"

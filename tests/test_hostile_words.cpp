@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile word files, each with the result it must give: the files under tests/hostile, plus
 // a few too big to keep in the repository, made here.
 #include "support/Recorders.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window model: the design's controls, the game state's checks, and the generator.
 #include "support/Recorders.h"
 

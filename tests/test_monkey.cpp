@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Thousands of random clicks, keys, pastes and close requests against the real widgets, seeded so
 // any failure can be replayed; the game's invariants are checked after every one.
 #include "platform/ClickLabel.h"

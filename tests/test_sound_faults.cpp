@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound server faults for real: the test runs its own PulseAudio server, kills it in the middle of
 // a phrase, and starts it again.
 #include "app/RuntimeError.h"

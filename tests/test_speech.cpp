@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real speech: Flite synthesises the phrases, PulseAudio plays them into the test run's own server,
 // and the test listens on the server's monitor.
 #include "speech/FliteSynth.h"

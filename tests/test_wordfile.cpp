@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The word file loader on real files: delimiters, line ends, quotes, encodings, length bands and
 // the ways opening can fail.
 #include "support/Recorders.h"

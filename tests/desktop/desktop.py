@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A private desktop for one outside-in case: an X server (Xvfb) with a real window manager
 (openbox), or a headless Wayland compositor (weston); a D-Bus session with the accessibility bus;
 a PulseAudio server whose null sink's monitor is recorded. The program is copied into a folder of
@@ -246,6 +247,10 @@ class Desktop:
         x, y, w, h = extents(accessible)
         self.xdo("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
 
+    def clipboard(self):
+        return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env,
+                              capture_output=True, timeout=5).stdout.decode()
+
     def close_window(self):
         """Closes the window as a player does: made active, then Alt+F4 to the window manager."""
         wid = wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
@@ -296,12 +301,13 @@ class Recording:
     def phrases(self, gap=0.12):
         return spans(self.samples(), gap)
 
-    def wait_for_phrases(self, n, gap=0.12, timeout=20.0):
-        """Waits until n phrases have been heard whole (each followed by `gap` of silence)."""
+    def wait_for_phrases(self, n, gap=0.12, quiet=0.6, timeout=20.0):
+        """Waits until at least n phrases have been heard and the sound has then stopped for
+        `quiet` seconds, so the last of them is heard whole."""
         def done():
             s = self.phrases(gap)
             heard = len(self.samples()) / RATE
-            return s if len(s) >= n and heard - s[n - 1][1] >= gap else None
+            return s if len(s) >= n and heard - s[-1][1] >= quiet else None
         return wait_for(done, timeout, lambda: f"{n} phrases to be heard (heard "
                         f"{[round(e - b, 3) for b, e in self.phrases(gap)]})")
 

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The built program as people meet it: each case starts it in a private desktop, reads it only
 through AT-SPI, acts only through X input and hears it only at the sound server.
   outside_in.py [CASE...]   with ORTHOVANE_PROGRAM and ORTHOVANE_PHRASE_TOOL set
@@ -108,6 +109,12 @@ def game_longer_than_the_list():
             return fy < ly and ly <= y and y + h <= ly + lh
         wait_for(scrolled_to_the_score, what="the list scrolled to its end, the score in view")
         expect(has(last, "selected"), "the score line is the current item")
+        # A teacher keeps the results: every line selected and copied, read back from the
+        # desktop's clipboard.
+        d.click(last)
+        d.keys("ctrl+a", "ctrl+c")
+        copied = wait_for(lambda: d.clipboard() or None, what="the copied results")
+        expect(copied.split("\n") == lines, f"copied {copied!r}")
         expect(d.find("label", description="click").get_name() == "Level 1", "back at Level 1")
 
 

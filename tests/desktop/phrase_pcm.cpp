@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes what the game's voice makes of a phrase to standard output, 16 kHz mono 16-bit raw: the
 // outside-in cases hold what they hear at the sound server against it.
 #include "speech/FliteSynth.h"

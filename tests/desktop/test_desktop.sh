@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on a real X server (Xvfb, 1920x1080): it starts and shows its window, says so
 # when there is no sound server, reports a missing word file and ends with failure, and ends
 # within two seconds when closed, even in the middle of a spoken word; at twice the scale it is

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing: `cmake --install` into a scratch prefix gives a launcher, metainfo and icons that
 # pass Debian's validators, and the launcher's command starts the installed program on a real X
 # server, from any folder, with its words. Then the Debian package: its declared dependencies,
@@ -63,9 +64,18 @@ echo "Depends: $depends"
 for needed in libqt6widgets6 libflite1 libpulse0 fonts-liberation; do
   echo "$depends" | grep -q "$needed"; check "the package depends on $needed" $?
 done
+# Debian's own checker finds nothing to say: no error, no warning.
+lintian --fail-on error,warning "$deb" >"$work/lintian" 2>"$work/lintian.err"
+status=$?
+cat "$work/lintian"
+[ $status -eq 0 ] && [ ! -s "$work/lintian" ]
+check "lintian passes the package without errors or warnings" $?
 dpkg-deb -c "$deb" > "$work/contents"
 grep -q './usr/lib/orthovane/Words.txt' "$work/contents"
 check "the package holds the word list beside the program" $?
+grep -q './usr/share/man/man6/orthovane.6.gz' "$work/contents" &&
+  grep -q './usr/share/doc/orthovane/copyright' "$work/contents"
+check "the package holds its manual page and copyright" $?
 target=$work/root
 mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
 touch "$target/var/lib/dpkg/status"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Asks a window to close, as a window manager's close button does: a WM_DELETE_WINDOW message.
    Usage: wm_close WINDOW-ID */
 #include <X11/Xlib.h>

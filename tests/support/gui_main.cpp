@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Widget tests run on a real QApplication, offscreen unless a display is asked for.
 #include <gtest/gtest.h>
 #include <QApplication>
