@@ -37,16 +37,19 @@ int main(int argc, char** argv) {
     std::unique_ptr<speech::FliteSynth> synth;
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
+        auto voice = std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
         // Loading the sound library and connecting would slow the window's first frame, even on
-        // another thread; nothing is spoken before the player presses Start.
-        platform::AfterFirstFrame(view, [&output] {
+        // another thread; nothing is spoken before the player presses Start. The verdicts are
+        // made ready then too, so the first one is heard at once.
+        platform::AfterFirstFrame(view, [&output, ready = voice.get()] {
             output.openInBackground(16000, [](const QString& error) {
                 std::fprintf(stderr,
                              "orthovane: no sound server (%s); the words will not be heard\n",
                              error.toLocal8Bit().constData());
             });
+            ready->prepare({speech::Phrase::Correct, speech::Phrase::Wrong, speech::Phrase::Praise});
         });
-        return std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
+        return voice;
     };
 
     platform::RunGuarded(runtime, [&] {

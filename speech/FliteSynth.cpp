@@ -3,6 +3,7 @@
 #include "speech/FliteSynth.h"
 
 #include "app/RuntimeError.h"
+#include "speech/Pacing.h"
 
 #include <algorithm>
 
@@ -40,7 +41,7 @@ QByteArray FliteSynth::plainText(const QString& text) {
     return out;
 }
 
-Pcm FliteSynth::synthesize(const QString& text) {
+Pcm FliteSynth::synthesize(const QString& text, bool paced) {
     Pcm pcm;
     const QByteArray plain = plainText(text);
     if (plain.trimmed().isEmpty()) return pcm;
@@ -52,6 +53,7 @@ Pcm FliteSynth::synthesize(const QString& text) {
         pcm.samples.assign(wave->samples, wave->samples + std::min(wave->num_samples, most));
     }
     delete_wave(wave);
+    if (paced) pace(pcm);
     return pcm;
 }
 

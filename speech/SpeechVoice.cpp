@@ -9,8 +9,13 @@ namespace speech {
 SpeechVoice::SpeechVoice(FliteSynth& synth, AudioOutput& output, Waiter& waiter)
     : synth_(synth), output_(output), waiter_(waiter) {}
 
+void SpeechVoice::prepare(const QStringList& phrases) {
+    for (const QString& phrase : phrases) prepared_[phrase] = synth_.synthesize(phrase);
+}
+
 int SpeechVoice::Speak(const QString& text, int /*flags*/) {
-    const Pcm pcm = synth_.synthesize(text);
+    const auto ready = prepared_.find(text);
+    const Pcm pcm = ready != prepared_.end() ? ready->second : synth_.synthesize(text);
     std::exception_ptr failure;
     std::stop_source cancel;
     waiter_.wait(

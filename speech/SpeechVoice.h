@@ -6,6 +6,9 @@
 #include "speech/FliteSynth.h"
 #include "speech/Voice.h"
 
+#include <QStringList>
+#include <map>
+
 namespace speech {
 
 // The real voice: synthesises the phrase in-process and plays it, returning once it is heard.
@@ -15,11 +18,16 @@ class SpeechVoice final : public Voice {
     SpeechVoice(FliteSynth& synth, AudioOutput& output, Waiter& waiter);
     int Speak(const QString& text, int flags) override;
 
+    // Synthesises phrases that never change (the verdicts, the praise) ahead, so speaking them
+    // later starts at once.
+    void prepare(const QStringList& phrases);
+
   private:
     FliteSynth& synth_;
     AudioOutput& output_;
     Waiter& waiter_;
     int streams_ = 0;
+    std::map<QString, Pcm> prepared_;
 };
 
 }  // namespace speech

@@ -3,11 +3,13 @@
 // Real speech: Flite synthesises the phrases, PulseAudio plays them into the test run's own server,
 // and the test listens on the server's monitor.
 #include "speech/FliteSynth.h"
+#include "speech/Pacing.h"
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
 #include "support/SoundCapture.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -37,6 +39,34 @@ TEST(FliteSynth, SpeaksAPromptAsAudibleAudioOfAPlausibleLength) {
     EXPECT_GT(rms(pcm.samples), 500);
     // A longer word takes longer to say.
     EXPECT_GT(synth.synthesize("Spell Word responsibility").seconds(), pcm.seconds());
+}
+
+TEST(FliteSynth, APhraseStartsAtOnceEndsOnABeatAndLosesNoSoftSound) {
+    speech::FliteSynth synth;
+    const std::size_t perMs = 16;
+    // Soft starts: the hiss of s, f and th and the breath of h are the first to be lost.
+    for (const char* text : {" correct ", " wrong ", "Spell Word five", "Spell Word house",
+                             "Spell Word thumb", "five", "house", "thumb", "shy", "fish"}) {
+        SCOPED_TRACE(text);
+        const auto raw = synth.synthesize(text, false);
+        const auto paced = synth.synthesize(text);
+        const auto sound = speech::soundExtent(paced);
+        EXPECT_LE(sound.first, speech::LeadMs * perMs);
+        EXPECT_EQ(paced.samples.size() - sound.last, speech::PauseMs * perMs);
+        // The paced phrase is a stretch of the engine's, and everything clearly audible in the
+        // engine's lies inside it.
+        const auto it = std::search(raw.samples.begin(), raw.samples.end(), paced.samples.begin(),
+                                    paced.samples.begin() + std::ptrdiff_t(sound.last));
+        ASSERT_NE(it, raw.samples.end());
+        const std::size_t from = std::size_t(it - raw.samples.begin());
+        for (std::size_t i = 0; i < raw.samples.size(); ++i) {
+            if (std::abs(raw.samples[i]) < 100) continue;
+            ASSERT_GE(i, from) << "lost at " << i / perMs << " ms";
+            ASSERT_LT(i, from + sound.last) << "lost at " << i / perMs << " ms";
+        }
+        // The engine padded a quarter second; the game waits no more than LeadMs.
+        EXPECT_GT(speech::soundExtent(raw).first, 200 * perMs);
+    }
 }
 
 TEST(FliteSynth, ReadsTextOnlyAsText) {

@@ -1,0 +1,90 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Time as the player hears it, at the sound server's monitor, in the real window under Xvfb:
+  verdict  from the Enter key event sent to the window to the first audible sample of the verdict
+  pause    from the verdict's last audible sample to the next prompt's first
+  gaps     silences of 120 ms or more inside a phrase (the output running dry)
+with both cores kept busy by two spinning processes unless --idle is given.
+  heard.py PROGRAM [--answers N] [--idle]     prints key=value lines
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+import Xlib.X
+import Xlib.XK
+import Xlib.display
+import Xlib.ext.xtest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "desktop"))
+from desktop import RATE, Desktop, spans, wait_for  # noqa: E402
+
+THRESHOLD = 300  # an audible sample, as the tests count one
+
+
+def press(display, name):
+    code = display.keysym_to_keycode(Xlib.XK.string_to_keysym(name))
+    Xlib.ext.xtest.fake_input(display, Xlib.X.KeyPress, code)
+    Xlib.ext.xtest.fake_input(display, Xlib.X.KeyRelease, code)
+    display.sync()
+
+
+def first_loud(samples, start):
+    for i in range(start, len(samples)):
+        if samples[i] >= THRESHOLD or samples[i] <= -THRESHOLD:
+            return i
+    return None
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("program")
+    ap.add_argument("--answers", type=int, default=9)
+    ap.add_argument("--idle", action="store_true")
+    args = ap.parse_args()
+    hogs = [] if args.idle else [subprocess.Popen(["sh", "-c", "while :; do :; done"])
+                                 for _ in range(os.cpu_count() or 2)]
+    verdicts, pauses, gaps = [], [], 0
+    try:
+        with Desktop(args.program, "cat\n" * 12) as d:
+            d.launch()
+            display = Xlib.display.Display(d.env["DISPLAY"])
+            heard = d.record()
+            d.click(d.find("push button", "Start"))
+            heard.wait_for_phrases(1, quiet=0.5)
+            for n in range(args.answers):
+                d.type("cat" if n % 2 == 0 else "dog")
+                before = heard.phrases()
+                # The key event is sent now, straight from this process, with no program to
+                # start; the recording's length at this moment is "now" as the monitor counts it
+                # (it lags the server a little, so the figure errs long).
+                mark = len(heard.samples())
+                press(display, "Return")
+                after = heard.wait_for_phrases(len(before) + 2, quiet=0.5)
+                samples = heard.samples()
+                onset = first_loud(samples, mark)
+                verdicts.append((onset - mark) / RATE * 1000)
+                verdict, prompt = after[len(before)], after[len(before) + 1]
+                pauses.append((prompt[0] - verdict[1]) * 1000)
+                gaps += len(after) - len(before) - 2
+    finally:
+        for h in hogs:
+            h.kill()
+    verdicts.sort()
+    p95 = verdicts[min(len(verdicts) - 1, int(round(0.95 * (len(verdicts) - 1))))]
+    print(f"verdict_ms_median={statistics.median(verdicts):.1f}")
+    print(f"verdict_ms_p95={p95:.1f}")
+    print(f"verdict_ms_all={','.join(f'{v:.0f}' for v in verdicts)}")
+    print(f"pause_ms_median={statistics.median(pauses):.1f}")
+    print(f"pause_ms_range={min(pauses):.0f}..{max(pauses):.0f}")
+    print(f"gaps_inside_phrases={gaps}")
+    print(f"load={'idle' if args.idle else 'both cores busy'}")
+
+
+if __name__ == "__main__":
+    main()
