@@ -12,7 +12,8 @@ namespace platform {
 
 class QtRuntime;
 
-// A label that raises the model's Click when the mouse is released over it.
+// A label that raises the model's Click when the mouse is released over it, or when Space or
+// Enter is pressed while it has the keyboard focus.
 class ClickLabel final : public QLabel {
     Q_OBJECT
   public:
@@ -20,6 +21,8 @@ class ClickLabel final : public QLabel {
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     app::Label& model_;

@@ -73,8 +73,8 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     setAutoFillBackground(true);
     runtime_.setWindow(this);
 
-    // Created in tab order, so focus moves as the design's tab indices say: the entry box, Start,
-    // Say Again, the results list, Stop.
+    // Focus moves as the design's tab indices say: the level label, the entry box, Start, Say
+    // Again, the results list, Stop.
     entry_ = new EntryBox(form.inputbox, runtime_, this);
     start_ = makeButton(form.ComStart);
     sayAgain_ = makeButton(form.ComSayAgain);
@@ -82,6 +82,7 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     stop_ = makeButton(form.ComStop);
     label2_ = new QLabel(this);
     label1_ = new ClickLabel(form.Label1, runtime_, this);
+    setTabOrder(label1_, entry_);
     setTabOrder(entry_, start_);
     setTabOrder(start_, sayAgain_);
     setTabOrder(sayAgain_, results_);

@@ -322,10 +322,22 @@ TEST(Gui, AWholeGameCanBePlayedFromTheKeyboardAlone) {
         for (int i = 0; i < 6 && QApplication::focusWidget() != w; ++i) key(Qt::Key_Tab);
         return QApplication::focusWidget() == w;
     };
+    // The level label comes just before the entry box; Space and Enter step it as a click does.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), g.view.label1());
+    key(Qt::Key_Space);
+    key(Qt::Key_Return);
+    EXPECT_EQ(g.view.label1()->text(), "Level 3");
     ASSERT_TRUE(tabTo(g.view.startButton()));
     key(Qt::Key_Space);
     ASSERT_TRUE(g.view.stopButton()->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), g.view.entry());  // ready to type
+    // During the game the label is out of the tab order.
+    for (int i = 0; i < 6; ++i) {
+        key(Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), g.view.label1());
+    }
+    ASSERT_TRUE(tabTo(g.view.entry()));
     const QString first = g.current();
     QTest::keyClicks(QApplication::focusWidget(), first);
     key(Qt::Key_Return);

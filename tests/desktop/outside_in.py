@@ -72,6 +72,13 @@ def start_window():
         wait_for(lambda: level.get_name() == "Level 2", what="the level to read Level 2")
         wait_for(lambda: any(n == "Level 2" for _, n, _ in names),
                  what="the new level to be announced")
+        # And without a mouse: Shift+Tab from the entry box reaches the label, Space steps it.
+        d.click(entry)
+        d.keys("shift+Tab")
+        wait_for(lambda: has(level, "focused"), what="the level label to take the focus")
+        d.keys("space")
+        wait_for(lambda: any(n == "Level 3" for _, n, _ in names),
+                 what="Level 3 to be announced")
 
 
 def game_longer_than_the_list():
