@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The composition root: the real runtime, window and voice, then start-up and the event loop.
 #include "app/FrmMain.h"
-#include "app/Random.h"
+#include "runtime/Random.h"
 #include "commands/Commands.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventLoopWaiter.h"
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     std::random_device entropy;
-    app::MixingRandom random((std::uint64_t(entropy()) << 32) | entropy());
+    ::runtime::MixingRandom random((std::uint64_t(entropy()) << 32) | entropy());
     platform::QtRuntime runtime;
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);

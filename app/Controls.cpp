@@ -3,7 +3,7 @@
 #include "app/Controls.h"
 
 #include "app/CodePage.h"
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QMetaMethod>
 
@@ -136,7 +136,7 @@ Window::Window(QString caption, int clientWidth, int clientHeight)
       height_(float(clientHeight) + NonClientHeight) {}
 
 void Window::checkMovable() const {
-    if (minimized_) throw RuntimeError(Err::CantMoveMinimized);
+    if (minimized_) throw runtime::RuntimeError(runtime::Err::CantMoveMinimized);
 }
 
 void Window::setLeft(float v) {
@@ -153,14 +153,14 @@ void Window::setTop(float v) {
 
 void Window::setWidth(float v) {
     checkMovable();
-    if (v < MinWidth) throw RuntimeError(Err::InvalidPropertyValue);
+    if (v < MinWidth) throw runtime::RuntimeError(runtime::Err::InvalidPropertyValue);
     width_ = v;
     emit changed();
 }
 
 void Window::setHeight(float v) {
     checkMovable();
-    if (v < MinHeight) throw RuntimeError(Err::InvalidPropertyValue);
+    if (v < MinHeight) throw runtime::RuntimeError(runtime::Err::InvalidPropertyValue);
     height_ = v;
     emit changed();
 }

@@ -16,7 +16,7 @@ const FontSpec SansSerif12Bold{QStringLiteral("MS Sans Serif"), 12, true};
 const FontSpec DefaultFont{};
 }  // namespace
 
-FrmMain::FrmMain(Runtime& rt, Random& rnd)
+FrmMain::FrmMain(::runtime::Runtime& rt, ::runtime::Random& rnd)
     : Me(AppTitle, DesignClientWidth, DesignClientHeight),
       ComStop(QStringLiteral("ComStop"), {7560, 240, 1575, 375}, 12, SansSerif975, false),
       List7(QStringLiteral("List7"), {240, 960, 10215, 3180}, 10, SansSerif975, false),

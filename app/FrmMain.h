@@ -8,10 +8,12 @@
 #include <array>
 #include <vector>
 
-namespace app {
-
+namespace runtime {
 class Random;
 class Runtime;
+}  // namespace runtime
+
+namespace app {
 
 inline const std::array<QString, 6> LevelCaption = {
     QStringLiteral("Level 1"), QStringLiteral("Level 2"), QStringLiteral("Level 3"),
@@ -30,7 +32,7 @@ inline const QString AppTitle = QStringLiteral("Orthovane");
 // The hidden pools are plain model objects; only the visible controls ever get widgets.
 class FrmMain {
   public:
-    FrmMain(Runtime& runtime, Random& random);
+    FrmMain(::runtime::Runtime& runtime, ::runtime::Random& random);
     FrmMain(const FrmMain&) = delete;
     FrmMain& operator=(const FrmMain&) = delete;
 
@@ -53,8 +55,8 @@ class FrmMain {
 
     GameState state;
 
-    Runtime& runtime;
-    Random& random;
+    ::runtime::Runtime& runtime;
+    ::runtime::Random& random;
 
     // Level k (1..6) always uses pool List k.
     ListBox& Pool(int level);

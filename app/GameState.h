@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QString>
 #include <array>
@@ -22,7 +22,7 @@ class Counter16 {
     operator std::int16_t() const { return v_; }
     void reset() { v_ = 0; }
     void increment() {
-        if (v_ == INT16_MAX) throw RuntimeError(Err::Overflow);
+        if (v_ == INT16_MAX) throw runtime::RuntimeError(runtime::Err::Overflow);
         ++v_;
     }
     // Only for tests and benchmarks that need a counter near its limit.
@@ -41,7 +41,7 @@ class LevelWordSlots {
 
   private:
     static std::size_t checked(int i) {
-        if (i < 0 || i >= Size) throw RuntimeError(Err::SubscriptOutOfRange);
+        if (i < 0 || i >= Size) throw runtime::RuntimeError(runtime::Err::SubscriptOutOfRange);
         return std::size_t(i);
     }
     std::array<QString, Size> words_;

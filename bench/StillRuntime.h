@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Runtime.h"
+#include "runtime/Runtime.h"
 
 // A runtime that does nothing and is always at noon: for running the game's code where no window
 // or clock should play a part (benchmarks, the fuzzer).
-class StillRuntime final : public app::Runtime {
+class StillRuntime final : public ::runtime::Runtime {
   public:
     void DoEvents() override {}
     void MsgBox(const QString&, int, const QString&) override {}

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // PickLevelWords on large pools, against std::shuffle of the same words.
 #include "app/FrmMain.h"
-#include "app/Random.h"
+#include "runtime/Random.h"
 #include "bench/StillRuntime.h"
 #include "commands/Commands.h"
 
@@ -29,7 +29,7 @@ std::vector<QString> words(std::size_t n) {
 void PickLevelWords(benchmark::State& state) {
     const auto pool = words(std::size_t(state.range(0)));
     StillRuntime runtime;
-    app::MixingRandom random(9);
+    ::runtime::MixingRandom random(9);
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);
     for (const auto& w : pool) form.List2.AddItem(w);

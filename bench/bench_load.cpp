@@ -3,7 +3,7 @@
 // Loading a word file into the six pools, as start-up does. The file is named by
 // ORTHOVANE_BENCH_WORDS (scripts/bench makes one of a million words).
 #include "app/FrmMain.h"
-#include "app/Random.h"
+#include "runtime/Random.h"
 #include "bench/StillRuntime.h"
 #include "wordstore/Pools.h"
 
@@ -19,7 +19,7 @@ void LoadWords(benchmark::State& state) {
         return;
     }
     StillRuntime runtime;
-    app::MixingRandom random(1);
+    ::runtime::MixingRandom random(1);
     qsizetype words = 0;
     for (auto _ : state) {
         // A new window each time, as each start of the program has; building it is not timed.

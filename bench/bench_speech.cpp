@@ -10,7 +10,7 @@
 //            and the next prompt.
 // Prints key=value lines, medians over the repetitions.
 #include "app/FrmMain.h"
-#include "app/Random.h"
+#include "runtime/Random.h"
 #include "commands/Commands.h"
 #include "platform/EntryBox.h"
 #include "platform/EventLoopWaiter.h"
@@ -158,7 +158,7 @@ void measureVerdict(int repetitions) {
         for (int i = 0; i < 10; ++i) words.write("cat\n");
     }
     platform::QtRuntime runtime{[](int) {}};
-    app::MixingRandom random{1};
+    ::runtime::MixingRandom random{1};
     app::FrmMain form{runtime, random};
     commands::Commands commands{form};
     platform::FormView view{form, runtime};

@@ -3,7 +3,7 @@
 #include "commands/Commands.h"
 
 #include "app/FrmMain.h"
-#include "app/Runtime.h"
+#include "runtime/Runtime.h"
 #include "speech/Voice.h"
 #include "wordstore/Pools.h"
 
@@ -26,8 +26,8 @@ Commands::Commands(app::FrmMain& form) : f_(form), game_(form, [this] { FinishGa
 void Commands::Form_Load(const std::function<std::unique_ptr<speech::Voice>()>& createVoice,
                          const QString& wordFilePath) {
     f_.state.Voice = createVoice();
-    if (wordstore::LoadWords(f_, wordFilePath) == app::Err::FileNotFound) {
-        f_.runtime.MsgBox(wordstore::MissingFileMessage(), app::vbCritical, app::AppTitle);
+    if (wordstore::LoadWords(f_, wordFilePath) == ::runtime::Err::FileNotFound) {
+        f_.runtime.MsgBox(wordstore::MissingFileMessage(), ::runtime::vbCritical, app::AppTitle);
         // The game cannot be played without words; ending with success would hide that.
         exitStatus_ = 1;
         f_.Me.Unload();
@@ -98,7 +98,7 @@ void Commands::Form_Unload() {
     auto attempt = [](auto&& statement) {
         try {
             statement();
-        } catch (const app::RuntimeError&) {
+        } catch (const ::runtime::RuntimeError&) {
         }
     };
     // Only to pace the drawing: the loop itself tests the top edge after every step.

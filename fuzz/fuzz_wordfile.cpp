@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a word file, through the reader and into the pools.
 #include "app/FrmMain.h"
-#include "app/Random.h"
+#include "runtime/Random.h"
 #include "bench/StillRuntime.h"
 #include "wordstore/Pools.h"
 #include "wordstore/WordFile.h"
@@ -34,7 +34,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     StillRuntime runtime;
-    app::MixingRandom random;
+    ::runtime::MixingRandom random;
     app::FrmMain form(runtime, random);
     Bytes bytes(data, size);
     if (wordstore::LoadWords(form, bytes) != 0) __builtin_trap();  // reading memory cannot fail

@@ -3,8 +3,8 @@
 #include "game/Game.h"
 
 #include "app/FrmMain.h"
-#include "app/Random.h"
-#include "app/Runtime.h"
+#include "runtime/Random.h"
+#include "runtime/Runtime.h"
 #include "game/DrawBag.h"
 #include "speech/Voice.h"
 

@@ -3,7 +3,7 @@
 #include "platform/ErrorReport.h"
 
 #include "app/FrmMain.h"
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "platform/QtRuntime.h"
 
 #include <new>
@@ -25,14 +25,14 @@ void RunGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
     try {
         handler();
         return;
-    } catch (const app::RuntimeError& e) {
+    } catch (const ::runtime::RuntimeError& e) {
         number = e.number();
         description = e.description();
     } catch (const std::bad_alloc&) {
-        number = app::Err::OutOfMemory;
-        description = app::standardDescription(number);
+        number = ::runtime::Err::OutOfMemory;
+        description = ::runtime::standardDescription(number);
     }
-    runtime.MsgBox(UntrappedErrorText(number, description), app::vbCritical, app::AppTitle);
+    runtime.MsgBox(UntrappedErrorText(number, description), ::runtime::vbCritical, app::AppTitle);
     runtime.End(UntrappedErrorExitStatus);
 }
 

@@ -31,7 +31,7 @@ void QtRuntime::DoEvents() {
 
 void QtRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
     const auto icon =
-        (style & 0x70) == app::vbCritical ? QMessageBox::Critical : QMessageBox::Information;
+        (style & 0x70) == ::runtime::vbCritical ? QMessageBox::Critical : QMessageBox::Information;
     QMessageBox box(icon, title, prompt, QMessageBox::Ok, window_);
     box.exec();
 }

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Runtime.h"
+#include "runtime/Runtime.h"
 #include "platform/InputGate.h"
 
 #include <QElapsedTimer>
@@ -13,7 +13,7 @@
 namespace platform {
 
 // The window runtime the game expects, on Qt.
-class QtRuntime final : public app::Runtime {
+class QtRuntime final : public ::runtime::Runtime {
   public:
     using EndHandler = std::function<void(int exitStatus)>;
     // The default end terminates the process at once with the status.

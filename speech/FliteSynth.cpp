@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "speech/FliteSynth.h"
 
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "speech/Pacing.h"
 
 #include <algorithm>
@@ -25,7 +25,7 @@ cst_voice* kal16() {
 }  // namespace
 
 FliteSynth::FliteSynth() : voice_(kal16()) {
-    if (!voice_) throw app::RuntimeError(app::Err::AutomationError);
+    if (!voice_) throw ::runtime::RuntimeError(::runtime::Err::AutomationError);
 }
 
 QByteArray FliteSynth::plainText(const QString& text) {

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "speech/PulseOutput.h"
 
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include "speech/PulseLibrary.h"
 
@@ -109,7 +109,7 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     if (!stream_ || rate_ != pcm.sampleRate) {
         if (!connect(pcm.sampleRate)) {
             if (wasConnected) {
-                throw app::RuntimeError(app::Err::AutomationError,
+                throw ::runtime::RuntimeError(::runtime::Err::AutomationError,
                                         QStringLiteral("Automation error: ") + lastError_);
             }
             // No sound server: the phrase takes its time in silence.
@@ -122,7 +122,7 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     if (connect(pcm.sampleRate) && playOnce(pcm, stop, error)) return;
     if (!stream_) error = 0;
     disconnect();
-    throw app::RuntimeError(app::Err::AutomationError,
+    throw ::runtime::RuntimeError(::runtime::Err::AutomationError,
                             QStringLiteral("Automation error: ") +
                                 (error ? QString::fromUtf8(pa_->strerror(error)) : lastError_));
 }

@@ -62,7 +62,7 @@ struct Gui {
     Journal journal;
     std::vector<int> ends;
     platform::QtRuntime runtime{[this](int status) { ends.push_back(status); }};
-    app::MixingRandom random{5};
+    ::runtime::MixingRandom random{5};
     app::FrmMain form{runtime, random};
     commands::Commands commands{form};
     platform::FormView view{form, runtime};
@@ -367,7 +367,7 @@ TEST(Gui, AMissingWordFileIsReportedAndTheProgramEndsWithFailure) {
 TEST(Gui, AnUntrappedRunTimeErrorIsReportedAndEndsTheProgram) {
     Gui g;
     g.voice->whileSpeaking = [](const QString&) {
-        throw app::RuntimeError(app::Err::AutomationError,
+        throw ::runtime::RuntimeError(::runtime::Err::AutomationError,
                                 QStringLiteral("Automation error: Connection terminated"));
     };
     MessageBoxWatcher box;

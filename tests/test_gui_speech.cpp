@@ -77,7 +77,7 @@ struct SpeakingWindow {
     Journal journal;
     std::vector<int> ends;
     platform::QtRuntime runtime{[this](int s) { ends.push_back(s); }};
-    app::MixingRandom random{3};
+    ::runtime::MixingRandom random{3};
     app::FrmMain form{runtime, random};
     commands::Commands commands{form};
     platform::FormView view{form, runtime};

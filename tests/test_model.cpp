@@ -98,7 +98,7 @@ TEST(GameState, CountersOverflowAndSlotsAreChecked) {
     try {
         c.increment();
         FAIL() << "no overflow";
-    } catch (const app::RuntimeError& e) {
+    } catch (const ::runtime::RuntimeError& e) {
         EXPECT_EQ(e.number(), 6);
         EXPECT_EQ(e.description(), "Overflow");
     }
@@ -109,7 +109,7 @@ TEST(GameState, CountersOverflowAndSlotsAreChecked) {
         try {
             (void)level(bad);
             FAIL() << "slot " << bad;
-        } catch (const app::RuntimeError& e) {
+        } catch (const ::runtime::RuntimeError& e) {
             EXPECT_EQ(e.number(), 9);
         }
     }
@@ -119,19 +119,19 @@ TEST(WindowGeometry, RefusesTooSmallSizesAndAnyChangeWhileMinimized) {
     Game g;
     auto& me = g.form.Me;
     const float w = me.Width();
-    EXPECT_THROW(me.setWidth(app::Window::MinWidth - 1), app::RuntimeError);
+    EXPECT_THROW(me.setWidth(app::Window::MinWidth - 1), ::runtime::RuntimeError);
     EXPECT_EQ(me.Width(), w);
     me.setMinimized(true);
     try {
         me.setTop(100);
         FAIL();
-    } catch (const app::RuntimeError& e) {
+    } catch (const ::runtime::RuntimeError& e) {
         EXPECT_EQ(e.number(), 384);
     }
 }
 
 TEST(Generator, IsUniformAndReseedingDoesNotRestartIt) {
-    app::MixingRandom r(7);
+    ::runtime::MixingRandom r(7);
     std::array<int, 10> buckets{};
     for (int i = 0; i < 100000; ++i) {
         const float x = r.Rnd();

@@ -43,7 +43,7 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
         Journal journal;
         std::vector<int> ends;
         platform::QtRuntime runtime([&](int s) { ends.push_back(s); });
-        app::MixingRandom random(seed);
+        ::runtime::MixingRandom random(seed);
         app::FrmMain form(runtime, random);
         commands::Commands commands(form);
         platform::FormView view(form, runtime);

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sound server faults for real: the test runs its own PulseAudio server, kills it in the middle of
 // a phrase, and starts it again.
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
 #include "speech/Voice.h"
@@ -77,8 +77,8 @@ TEST(SoundFaults, AServerKilledMidPhraseIsTheRunTimeErrorOfTheCall) {
     try {
         out.play(synth.synthesize(speech::Phrase::Praise));
         ADD_FAILURE() << "a phrase that could not be played was reported as heard";
-    } catch (const app::RuntimeError& e) {
-        EXPECT_EQ(e.number(), app::Err::AutomationError);
+    } catch (const ::runtime::RuntimeError& e) {
+        EXPECT_EQ(e.number(), ::runtime::Err::AutomationError);
     }
     killer.join();
 }

@@ -138,9 +138,9 @@ TEST(WordPools, OpeningFailuresGiveTheirErrorNumbers) {
     EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("dir/Words.txt")), 75);
     ::mkfifo(qPrintable(dir.path("fifo")), 0600);
     EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("fifo")), 75);  // refused, not waited on
-    ::symlink(qPrintable(dir.path("nowhere")), qPrintable(dir.path("dangling")));
+    ASSERT_EQ(::symlink(qPrintable(dir.path("nowhere")), qPrintable(dir.path("dangling"))), 0);
     EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("dangling")), 53);
-    ::symlink(qPrintable(dir.path("loop")), qPrintable(dir.path("loop")));
+    ASSERT_EQ(::symlink(qPrintable(dir.path("loop")), qPrintable(dir.path("loop"))), 0);
     EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("loop")), 75);
     // Root reads anything, so the refusal is forced at the open call.
     const QString locked = dir.write("locked", "cat\n");
@@ -153,7 +153,7 @@ TEST(WordPools, OpeningFailuresGiveTheirErrorNumbers) {
                 return -1;
             });
             ADD_FAILURE() << "opened";
-        } catch (const app::RuntimeError& e) {
+        } catch (const ::runtime::RuntimeError& e) {
             EXPECT_EQ(e.number(), 70);
         }
     }
@@ -163,7 +163,7 @@ TEST(WordPools, AFailedReadKeepsTheWordsAddedSoFar) {
     struct Failing : wordstore::ByteSource {
         int calls = 0;
         std::size_t read(char* buf, std::size_t) override {
-            if (calls++ > 0) throw app::RuntimeError(app::Err::DeviceIO);
+            if (calls++ > 0) throw ::runtime::RuntimeError(::runtime::Err::DeviceIO);
             std::memcpy(buf, "cat\ndog\nsu", 10);
             return 10;
         }

@@ -56,11 +56,11 @@ int LoadWords(app::FrmMain& form, ByteSource& source) {
                 pools[pool]->AddItem(state.FileWord.toLower());
             }
         }
-    } catch (const app::RuntimeError& e) {
+    } catch (const ::runtime::RuntimeError& e) {
         return e.number();
     } catch (const std::bad_alloc&) {
         // A word list too big for memory: keep what fits and play with that.
-        return app::Err::OutOfMemory;
+        return ::runtime::Err::OutOfMemory;
     }
     return 0;
 }
@@ -70,7 +70,7 @@ int LoadWords(app::FrmMain& form, const QString& path) {
         form.state.FileNumber = 1;
         FileSource file(path);
         return LoadWords(form, file);
-    } catch (const app::RuntimeError& e) {
+    } catch (const ::runtime::RuntimeError& e) {
         return e.number();
     }
 }

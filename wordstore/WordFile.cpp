@@ -3,7 +3,7 @@
 #include "wordstore/WordFile.h"
 
 #include "app/CodePage.h"
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,11 +13,11 @@
 
 namespace wordstore {
 
-using app::RuntimeError;
-using app::Err::DeviceIO;
-using app::Err::FileNotFound;
-using app::Err::PathFileAccess;
-using app::Err::PermissionDenied;
+using ::runtime::RuntimeError;
+using ::runtime::Err::DeviceIO;
+using ::runtime::Err::FileNotFound;
+using ::runtime::Err::PathFileAccess;
+using ::runtime::Err::PermissionDenied;
 
 int FileSource::systemOpen(const char* path, int flags) { return ::open(path, flags); }
 

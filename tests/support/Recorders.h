@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/FrmMain.h"
-#include "app/Random.h"
-#include "app/Runtime.h"
+#include "runtime/Random.h"
+#include "runtime/Runtime.h"
 #include "commands/Commands.h"
 #include "speech/Voice.h"
 
@@ -32,7 +32,7 @@ struct Journal {
     QStringList spoken() const;
 };
 
-class RecordingRuntime final : public app::Runtime {
+class RecordingRuntime final : public ::runtime::Runtime {
   public:
     explicit RecordingRuntime(Journal& journal) : journal_(journal) {}
 
@@ -70,7 +70,7 @@ class RecordingVoice final : public speech::Voice {
 struct Game {
     Journal journal;
     RecordingRuntime runtime{journal};
-    app::MixingRandom random{42};
+    ::runtime::MixingRandom random{42};
     app::FrmMain form{runtime, random};
     commands::Commands commands{form};
     RecordingVoice* voice = nullptr;

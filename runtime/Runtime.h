@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace app {
+namespace runtime {
 
 // The services of the window runtime that the game calls. The real one is in platform/; tests
 // hand in recorders that note each call.
@@ -30,4 +30,4 @@ class Runtime {
 
 inline constexpr int vbCritical = 16;
 
-}  // namespace app
+}  // namespace runtime

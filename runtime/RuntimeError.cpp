@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Orthovane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
-namespace app {
+namespace runtime {
 
 QString standardDescription(int number) {
     switch (number) {
@@ -38,4 +38,4 @@ RuntimeError::RuntimeError(int number, QString description)
 
 RuntimeError::RuntimeError(int number) : RuntimeError(number, standardDescription(number)) {}
 
-}  // namespace app
+}  // namespace runtime

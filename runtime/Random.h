@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace runtime {
 
 // The random generator: values uniform in [0, 1), and re-seeding that moves the generator on
 // rather than restarting it.
@@ -30,4 +30,4 @@ class MixingRandom final : public Random {
     std::uint64_t s_[4];
 };
 
-}  // namespace app
+}  // namespace runtime

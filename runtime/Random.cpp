@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Orthovane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Random.h"
+#include "runtime/Random.h"
 
 #include <bit>
 #include <cstring>
 
-namespace app {
+namespace runtime {
 
 namespace {
 
@@ -49,4 +49,4 @@ float MixingRandom::Rnd() {
     return float(next() >> 40) * 0x1.0p-24f;
 }
 
-}  // namespace app
+}  // namespace runtime

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-namespace app {
+namespace runtime {
 
 // The error numbers the game can raise, with the texts players of the original know them by.
 namespace Err {
@@ -42,4 +42,4 @@ class RuntimeError : public std::exception {
 
 QString standardDescription(int number);
 
-}  // namespace app
+}  // namespace runtime
