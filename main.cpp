@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 #include <random>
 
 int main(int argc, char** argv) {
@@ -27,14 +28,15 @@ int main(int argc, char** argv) {
     std::random_device entropy;
     ::runtime::MixingRandom random((std::uint64_t(entropy()) << 32) | entropy());
     platform::QtRuntime runtime;
+    // The voice the window will hold refers to these, so they are made first and go last.
+    speech::PulseOutput output;
+    platform::EventLoopWaiter waiter(runtime.gate());
+    std::unique_ptr<speech::FliteSynth> synth;
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);
     platform::FormView view(form, runtime);
     platform::ReportFirstFrame(view);
 
-    speech::PulseOutput output;
-    platform::EventLoopWaiter waiter(runtime.gate());
-    std::unique_ptr<speech::FliteSynth> synth;
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
         auto voice = std::make_unique<speech::SpeechVoice>(*synth, output, waiter);

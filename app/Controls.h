@@ -91,6 +91,10 @@ class Label : public Control {
     Rgb backColor_;
 };
 
+// The key codes the runtime gives Backspace and Enter.
+inline constexpr int vbKeyBack = 8;
+inline constexpr int vbKeyReturn = 13;
+
 class TextBox : public Control {
     Q_OBJECT
   public:

@@ -19,6 +19,14 @@ inline const std::array<QString, 6> LevelCaption = {
     QStringLiteral("Level 1"), QStringLiteral("Level 2"), QStringLiteral("Level 3"),
     QStringLiteral("Level 4"), QStringLiteral("Level 5"), QStringLiteral("Level 6")};
 
+// The level (1..6) whose literal the caption is, compared exactly; 0 for any other caption.
+inline int levelOf(const QString& caption) {
+    for (std::size_t i = 0; i < LevelCaption.size(); ++i) {
+        if (caption == LevelCaption[i]) return int(i) + 1;
+    }
+    return 0;
+}
+
 // Window heights, title bar and borders included: the top row alone, or with the results list.
 inline constexpr float PlayHeight = 1300;
 inline constexpr float ResultsHeight = 5000;

@@ -33,7 +33,7 @@ void PickLevelWords(benchmark::State& state) {
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);
     for (const auto& w : pool) form.List2.AddItem(w);
-    for (auto _ : state) commands.Game().PickLevelWords(form.List2);
+    for (auto _ : state) commands.rules().PickLevelWords(form.List2);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 

@@ -52,11 +52,7 @@ void Commands::ComStart_Click() {
     f_.ComStop.setVisible(true);
     f_.ComStart.setVisible(false);
     f_.runtime.DoEvents();
-    for (int level = 1; level <= 6; ++level) {
-        if (f_.Label1.Caption() == LevelCaption[std::size_t(level - 1)]) {
-            game_.PickLevelWords(f_.Pool(level));
-        }
-    }
+    if (const int level = app::levelOf(f_.Label1.Caption())) game_.PickLevelWords(f_.Pool(level));
     speech::SpeakPrompt(*s.Voice, s.LevelWords(0));
 }
 
@@ -82,12 +78,9 @@ void Commands::ComSayAgain_Click() {
 }
 
 void Commands::Label1_Click() {
-    const QString caption = f_.Label1.Caption();
-    for (std::size_t i = 0; i < LevelCaption.size(); ++i) {
-        if (caption == LevelCaption[i]) {
-            f_.Label1.setCaption(LevelCaption[(i + 1) % LevelCaption.size()]);
-            return;
-        }
+    // Level 6 steps round to level 1; any other caption stays as it is.
+    if (const int level = app::levelOf(f_.Label1.Caption())) {
+        f_.Label1.setCaption(LevelCaption[std::size_t(level) % LevelCaption.size()]);
     }
 }
 

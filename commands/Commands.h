@@ -35,9 +35,7 @@ class Commands {
     // Shrinks the window and slides it off the screen, then ends the program.
     void Form_Unload();
 
-    game::Game& Game() { return game_; }
-    // The exit status the program ends with: non-zero once start-up has failed.
-    int ExitStatus() const { return exitStatus_; }
+    game::Game& rules() { return game_; }
 
   private:
     app::FrmMain& f_;

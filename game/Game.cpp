@@ -36,8 +36,8 @@ void Game::PickLevelWords(app::ListBox& pool) {
 
 void Game::inputbox_KeyPress(int& keyAscii) {
     keyAscii = QChar::toLower(char32_t(keyAscii));
-    if (keyAscii == 8) return;
-    if (keyAscii == 13) CheckAnswer();
+    if (keyAscii == app::vbKeyBack) return;
+    if (keyAscii == app::vbKeyReturn) CheckAnswer();
     if (keyAscii < 97) keyAscii = 0;
     if (keyAscii > 122) keyAscii = 0;
 }
@@ -79,17 +79,15 @@ void Game::LogAnswer() {
 
 void Game::NextLevel() {
     auto& s = f_.state;
-    const QString caption = f_.Label1.Caption();
-    for (int level = 1; level <= 5; ++level) {
-        if (caption == app::LevelCaption[std::size_t(level - 1)]) {
-            f_.Label1.setCaption(app::LevelCaption[std::size_t(level)]);
-            PickLevelWords(f_.Pool(level + 1));
-            s.WordIndex = 0;
-            SpeakPrompt(*s.Voice, s.LevelWords(0));
-            return;
-        }
+    const int level = app::levelOf(f_.Label1.Caption());
+    if (level >= 1 && level <= 5) {
+        f_.Label1.setCaption(app::LevelCaption[std::size_t(level)]);
+        PickLevelWords(f_.Pool(level + 1));
+        s.WordIndex = 0;
+        SpeakPrompt(*s.Voice, s.LevelWords(0));
+        return;
     }
-    if (f_.Label1.Caption() == app::LevelCaption[5] && s.WordIndex == 9) finishGame_();
+    if (level == 6 && s.WordIndex == 9) finishGame_();
     if (s.CorrectCount == 60) s.Voice->Speak(speech::Phrase::Praise, 0);
 }
 

@@ -57,11 +57,11 @@ void EntryBox::keyPressEvent(QKeyEvent* event) {
             // The handler checks the answer; the key itself never reaches the box. Ctrl+Enter
             // is a line feed and Alt+Enter a menu key, which submit nothing.
             if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-                RunGuarded(runtime_, [this] { model_.KeyPress(13); });
+                RunGuarded(runtime_, [this] { model_.KeyPress(app::vbKeyReturn); });
             event->accept();
             return;
         case Qt::Key_Backspace:
-            if (model_.KeyPress(8) == 8) QLineEdit::keyPressEvent(event);
+            if (model_.KeyPress(app::vbKeyBack) == app::vbKeyBack) QLineEdit::keyPressEvent(event);
             return;
         default:
             break;

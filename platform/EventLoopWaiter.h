@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "speech/AudioOutput.h"
+#include "speech/Waiter.h"
 
 namespace platform {
 

@@ -4,7 +4,6 @@
 
 #include "speech/Pcm.h"
 
-#include <functional>
 #include <stop_token>
 
 namespace speech {
@@ -17,12 +16,5 @@ class AudioOutput {
     virtual void play(const Pcm& pcm, std::stop_token stop = {}) = 0;
 };
 
-// Runs a blocking job while the window keeps repainting, and may ask the job to stop early (when
-// the window is being closed). The default just runs it.
-class Waiter {
-  public:
-    virtual ~Waiter() = default;
-    virtual void wait(const std::function<void()>& job, std::stop_source& /*cancel*/) { job(); }
-};
 
 }  // namespace speech

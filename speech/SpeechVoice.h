@@ -4,6 +4,7 @@
 
 #include "speech/AudioOutput.h"
 #include "speech/FliteSynth.h"
+#include "speech/Waiter.h"
 #include "speech/Voice.h"
 
 #include <QStringList>

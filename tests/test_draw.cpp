@@ -55,7 +55,7 @@ TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
     QStringList words;
     for (int i = 0; i < 25; ++i) words << QStringLiteral("w%1").arg(i);
     g.fillPool(2, words);
-    g.commands.Game().PickLevelWords(g.form.List2);
+    g.commands.rules().PickLevelWords(g.form.List2);
     const QStringList after = poolOf(g.form.List2);
     EXPECT_NE(after, words);
     QStringList sorted = after;
@@ -66,17 +66,17 @@ TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
     for (int i = 0; i < 10; ++i) EXPECT_EQ(g.form.state.LevelWords(i), after.at(i));
 
     // The next draw shuffles the new order again.
-    g.commands.Game().PickLevelWords(g.form.List2);
+    g.commands.rules().PickLevelWords(g.form.List2);
     EXPECT_NE(poolOf(g.form.List2), after);
 }
 
 TEST(PickLevelWords, ShortAndEmptyPoolsLeaveEmptySlots) {
     Game g;
-    g.commands.Game().PickLevelWords(g.form.List1);
+    g.commands.rules().PickLevelWords(g.form.List1);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(g.form.state.LevelWords(i), "");
 
     g.fillPool(1, {"cat", "dog", "sun"});
-    g.commands.Game().PickLevelWords(g.form.List1);
+    g.commands.rules().PickLevelWords(g.form.List1);
     QStringList first3;
     for (int i = 0; i < 3; ++i) first3 << g.form.state.LevelWords(i);
     first3.sort();
@@ -87,7 +87,7 @@ TEST(PickLevelWords, ShortAndEmptyPoolsLeaveEmptySlots) {
 TEST(PickLevelWords, ADuplicatedWordCanRepeatOnlyAsOftenAsThePoolHoldsIt) {
     Game g;
     g.fillPool(1, {"cat", "cat", "dog"});
-    g.commands.Game().PickLevelWords(g.form.List1);
+    g.commands.rules().PickLevelWords(g.form.List1);
     QStringList drawn;
     for (int i = 0; i < 3; ++i) drawn << g.form.state.LevelWords(i);
     EXPECT_EQ(drawn.count("cat"), 2);
@@ -102,8 +102,8 @@ TEST(PickLevelWords, ReseedsFromTheClockBeforeEveryDrawYetKeepsMoving) {
     for (int i = 0; i < 200; ++i) words << QString::number(i);
     a.fillPool(3, words);
     b.fillPool(3, words);
-    a.commands.Game().PickLevelWords(a.form.List3);
-    b.commands.Game().PickLevelWords(b.form.List3);
+    a.commands.rules().PickLevelWords(a.form.List3);
+    b.commands.rules().PickLevelWords(b.form.List3);
     // Same generator, same clock: the same order, so the draw is reproducible in tests...
     EXPECT_EQ(poolOf(a.form.List3), poolOf(b.form.List3));
     // ...and yet not the identity or a constant pick: the order is well mixed.
