@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/DrawBag.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <type_traits>
 
 namespace game {
 
@@ -73,29 +75,35 @@ DrawBag::DrawBag(std::size_t count) : count_(count) {
     levels_.assign(std::make_move_iterator(upward.rbegin()), std::make_move_iterator(upward.rend()));
 }
 
-std::uint32_t DrawBag::find(std::size_t k, bool remove) const {
+template <class Bag>
+std::uint32_t DrawBag::find(Bag& bag, std::size_t k) {
+    constexpr bool remove = !std::is_const_v<Bag>;
     std::uint32_t rank = std::uint32_t(k);  // 1-based among the items still present
     std::size_t node = 0;
-    for (auto& level : levels_) {
-        std::uint32_t* totals = level.data() + node * Fan;
+    for (auto& level : bag.levels_) {
+        auto* totals = level.data() + node * Fan;
         // Which child the rank falls in: the number of running totals below it. A plain count,
         // not a search, because the choice is random and a branch would mispredict.
         unsigned child = 0;
         for (std::size_t j = 0; j < Fan; ++j) child += totals[j] < rank;
         if (child > 0) rank -= totals[child - 1];
-        if (remove) {
+        if constexpr (remove) {
             for (std::size_t j = 0; j < Fan; ++j) totals[j] -= j >= child;
         }
         node = node * Fan + child;
     }
     const std::size_t word = node;
-    const std::uint64_t bits = present_[word];
+    const std::uint64_t bits = bag.present_[word];
     const unsigned offset = selectBit(bits, rank);
-    if (remove) {
-        present_[word] = bits & ~(std::uint64_t(1) << offset);
-        --count_;
+    if constexpr (remove) {
+        bag.present_[word] = bits & ~(std::uint64_t(1) << offset);
+        --bag.count_;
     }
     return std::uint32_t(word * 64 + offset);
 }
+
+std::uint32_t DrawBag::Item(std::size_t k) const { return find(*this, k); }
+
+std::uint32_t DrawBag::Take(std::size_t k) { return find(*this, k); }
 
 }  // namespace game

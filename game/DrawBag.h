@@ -17,22 +17,24 @@ public:
 
     std::size_t Count() const { return count_; }
     // The 0-based index, in the original list, of the item now at 1-based position k.
-    std::uint32_t Item(std::size_t k) const { return find(k, false); }
+    std::uint32_t Item(std::size_t k) const;
     // Item(k), which then leaves the bag.
-    std::uint32_t Take(std::size_t k) { return find(k, true); }
+    std::uint32_t Take(std::size_t k);
 
 private:
-    std::uint32_t find(std::size_t k, bool remove) const;
+    // One walk for both: a const bag only looks, a bag that may change takes the item out.
+    template <class Bag>
+    static std::uint32_t find(Bag& bag, std::size_t k);
 
     static constexpr std::size_t Fan = 16;  // children of a node: sixteen counts fill a cache line
 
     // One bit per original position, set while the item is in the bag.
-    mutable std::vector<std::uint64_t> present_;
+    std::vector<std::uint64_t> present_;
     // A 16-way tree over the words of present_, level by level from the root. Each node holds
     // the running totals of items under its children, so a walk down reads one cache line a level
     // instead of one per binary choice.
-    mutable std::vector<std::vector<std::uint32_t>> levels_;
-    mutable std::size_t count_;
+    std::vector<std::vector<std::uint32_t>> levels_;
+    std::size_t count_;
 };
 
 }  // namespace game
