@@ -47,16 +47,14 @@ float QtRuntime::ScreenWidth() const {
 double QtRuntime::Timer() const {
     // Seconds since local midnight. Converting to local time is slow, so the conversion is
     // redone only when the second changes; a level draw asks once per word.
-    static thread_local std::time_t lastSecond = -1;
-    static thread_local double lastValue = 0;
     const std::time_t now = std::time(nullptr);
-    if (now != lastSecond) {
+    if (now != timerSecond_) {
         std::tm local{};
         localtime_r(&now, &local);
-        lastSecond = now;
-        lastValue = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
+        timerSecond_ = now;
+        timerValue_ = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
     }
-    return lastValue;
+    return timerValue_;
 }
 
 void QtRuntime::AnimationFrame(double progress) {

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
+#include <ctime>
 #include <functional>
 
 namespace platform {
@@ -42,6 +43,9 @@ class QtRuntime final : public ::runtime::Runtime {
     InputGate gate_;
     QPointer<QWidget> window_;
     QElapsedTimer animation_;
+    // The last second Timer() converted, and its value: a cache, not state of the runtime.
+    mutable std::time_t timerSecond_ = -1;
+    mutable double timerValue_ = 0;
 };
 
 }  // namespace platform
