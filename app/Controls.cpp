@@ -34,13 +34,13 @@ void Control::setToolTip(const QString& t) {
     notify();
 }
 
-void Label::setCaption(const QString& c) {
+void CaptionedControl::setCaption(const QString& c) {
     if (caption_ == c) return;
     caption_ = c;
     notify();
 }
 
-void Label::setBackColor(Rgb c) {
+void CaptionedControl::setBackColor(Rgb c) {
     backColor_ = c;
     notify();
 }
@@ -75,17 +75,6 @@ QString TextBox::Admit(QStringView incoming) {
         if (result >= 32) admitted.append(QChar(char16_t(result)));
     }
     return admitted;
-}
-
-void CommandButton::setCaption(const QString& c) {
-    if (caption_ == c) return;
-    caption_ = c;
-    notify();
-}
-
-void CommandButton::setBackColor(Rgb c) {
-    backColor_ = c;
-    notify();
 }
 
 void CommandButton::Click() {

@@ -72,7 +72,8 @@ class Control : public QObject {
     QString toolTip_;
 };
 
-class Label : public Control {
+// A control that shows a caption on a face of its own colour, and can be clicked.
+class CaptionedControl : public Control {
     Q_OBJECT
   public:
     using Control::Control;
@@ -82,13 +83,19 @@ class Label : public Control {
     Rgb BackColor() const { return backColor_; }
     void setBackColor(Rgb c);
 
-    // The click event as the user raises it: a disabled label raises none.
-    void Click();
     std::function<void()> onClick;
 
   private:
     QString caption_;
     Rgb backColor_;
+};
+
+class Label : public CaptionedControl {
+    Q_OBJECT
+  public:
+    using CaptionedControl::CaptionedControl;
+    // The click event as the user raises it: a disabled label raises none.
+    void Click();
 };
 
 // The key codes the runtime gives Backspace and Enter.
@@ -121,23 +128,12 @@ class TextBox : public Control {
     QString text_;
 };
 
-class CommandButton : public Control {
+class CommandButton : public CaptionedControl {
     Q_OBJECT
   public:
-    using Control::Control;
-
-    const QString& Caption() const { return caption_; }
-    void setCaption(const QString& c);
-    Rgb BackColor() const { return backColor_; }
-    void setBackColor(Rgb c);
-
+    using CaptionedControl::CaptionedControl;
     // A hidden or disabled button cannot be clicked.
     void Click();
-    std::function<void()> onClick;
-
-  private:
-    QString caption_;
-    Rgb backColor_;
 };
 
 class ListBox : public Control {

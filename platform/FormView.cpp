@@ -51,19 +51,39 @@ int px(double twips) { return int(std::lround(twips / app::TwipsPerPixel)); }
 QColor qcolor(app::Rgb c) { return QColor(c.red, c.green, c.blue); }
 }  // namespace
 
+// A captioned control's widget shows what its model holds: caption, tooltip, state and face.
+template <class Widget>
+void mirror(Widget* widget, const app::CaptionedControl& m, QPalette::ColorRole face) {
+    widget->setText(m.Caption());
+    widget->setToolTip(m.ToolTip());
+    widget->setEnabled(m.Enabled());
+    widget->setVisible(m.Visible());
+    QPalette p = widget->palette();
+    p.setColor(face, qcolor(m.BackColor()));
+    widget->setPalette(p);
+}
+
 FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(form),
       runtime_(runtime) {
+    dressWindow();
+    makeControls();
+    describeControls();
+    watchModel();
+    placeOnScreen();
+}
+
+void FormView::dressWindow() {
     static const bool accessibleAsWindow = (QAccessible::installFactory(windowAccessible), true);
     Q_UNUSED(accessibleAsWindow);
-    setWindowTitle(form.Me.Caption());
+    setWindowTitle(form_.Me.Caption());
     // Decoding the icons takes longer than drawing the window, so the window gets them once it
     // is on the screen.
     AfterFirstFrame(*this, [this] { setWindowIcon(WindowIcon()); });
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, qcolor(form.Me.BackColor()));
+    pal.setColor(QPalette::Window, qcolor(form_.Me.BackColor()));
     pal.setColor(QPalette::Button, qcolor(app::LightGrey));
     // Greyed, as a disabled control is, but still readable on the grey window: the level stays
     // in sight during play.
@@ -72,28 +92,31 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     setPalette(pal);
     setAutoFillBackground(true);
     runtime_.setWindow(this);
+}
 
+void FormView::makeControls() {
+    entry_ = new EntryBox(form_.inputbox, runtime_, this);
+    start_ = makeButton(form_.ComStart);
+    sayAgain_ = makeButton(form_.ComSayAgain);
+    results_ = new ResultsList(this);
+    stop_ = makeButton(form_.ComStop);
+    label2_ = new QLabel(this);
+    label1_ = new ClickLabel(form_.Label1, runtime_, this);
     // Focus moves as the design's tab indices say: the level label, the entry box, Start, Say
     // Again, the results list, Stop.
-    entry_ = new EntryBox(form.inputbox, runtime_, this);
-    start_ = makeButton(form.ComStart);
-    sayAgain_ = makeButton(form.ComSayAgain);
-    results_ = new ResultsList(this);
-    stop_ = makeButton(form.ComStop);
-    label2_ = new QLabel(this);
-    label1_ = new ClickLabel(form.Label1, runtime_, this);
     setTabOrder(label1_, entry_);
     setTabOrder(entry_, start_);
     setTabOrder(start_, sayAgain_);
     setTabOrder(sayAgain_, results_);
     setTabOrder(results_, stop_);
-
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label1_->setAutoFillBackground(true);
     label2_->setAutoFillBackground(true);
+}
 
-    // What a screen reader reads is what the eye sees: the level label's name is its caption,
-    // and a new caption is announced as a new name.
+void FormView::describeControls() {
+    // What a screen reader reads is what the eye sees: a label or a button is named by its
+    // caption (a new caption is announced as a new name); the description says what it does.
     label1_->setAccessibleDescription(QStringLiteral("The starting level; click to change it"));
     entry_->setAccessibleName(QStringLiteral("Answer"));
     entry_->setAccessibleDescription(QStringLiteral("Type the word you hear, then press Enter"));
@@ -104,75 +127,53 @@ FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
     stop_->setAccessibleDescription(QStringLiteral("End the game and show every answer"));
     sayAgain_->setAccessibleDescription(QStringLiteral("Hear the word again"));
     label2_->setAccessibleDescription(QStringLiteral("Who made the game"));
+}
 
-    auto watch = [this](app::Control& control, QWidget* widget, auto sync) {
-        widget->setFont(FontFor(control.Font()));
-        place(widget, control);
-        sync();
-        connect(&control, &app::Control::changed, this, sync);
-    };
-    watch(form.Label1, label1_, [this] {
-        const auto& m = form_.Label1;
-        label1_->setText(m.Caption());
-        label1_->setToolTip(m.ToolTip());
-        label1_->setEnabled(m.Enabled());
-        label1_->setVisible(m.Visible());
-        QPalette p = label1_->palette();
-        p.setColor(QPalette::Window, qcolor(m.BackColor()));
-        label1_->setPalette(p);
-    });
-    watch(form.Label2, label2_, [this] {
-        const auto& m = form_.Label2;
-        label2_->setText(m.Caption());
-        label2_->setToolTip(m.ToolTip());
+void FormView::watch(app::Control& control, QWidget* widget, const std::function<void()>& sync) {
+    widget->setFont(FontFor(control.Font()));
+    place(widget, control);
+    sync();
+    connect(&control, &app::Control::changed, this, sync);
+}
+
+void FormView::watchModel() {
+    watch(form_.Label1, label1_, [this] { mirror(label1_, form_.Label1, QPalette::Window); });
+    watch(form_.Label2, label2_, [this] {
+        mirror(label2_, form_.Label2, QPalette::Window);
         // The strip shows nothing until the pointer rests on it; then its notice.
+        const auto& m = form_.Label2;
         label2_->setAccessibleName(m.Caption().isEmpty() ? m.ToolTip() : m.Caption());
-        label2_->setVisible(m.Visible());
-        QPalette p = label2_->palette();
-        p.setColor(QPalette::Window, qcolor(m.BackColor()));
-        label2_->setPalette(p);
     });
-    watch(form.inputbox, entry_, [this] {
+    watch(form_.inputbox, entry_, [this] {
         const auto& m = form_.inputbox;
         if (entry_->text() != m.Text()) entry_->setText(m.Text());
         entry_->setEnabled(m.Enabled());
         entry_->setVisible(m.Visible());
     });
-    connect(&form.inputbox, &app::TextBox::focusRequested, this,
+    connect(&form_.inputbox, &app::TextBox::focusRequested, this,
             [this] { entry_->setFocus(Qt::OtherFocusReason); });
-    watch(form.List7, results_, [this] { syncResults(); });
+    watch(form_.List7, results_, [this] { syncResults(); });
+    connect(&form_.Me, &app::Window::changed, this, [this] { syncWindow(); });
+}
 
-    connect(&form.Me, &app::Window::changed, this, [this] { syncWindow(); });
-
+void FormView::placeOnScreen() {
     // A new window opens centred on the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
         const float left = float(avail.x() * app::TwipsPerPixel) +
-                           (float(avail.width() * app::TwipsPerPixel) - form.Me.Width()) / 2;
+                           (float(avail.width() * app::TwipsPerPixel) - form_.Me.Width()) / 2;
         const float top = float(avail.y() * app::TwipsPerPixel) +
                           (float(avail.height() * app::TwipsPerPixel) - app::ResultsHeight) / 2;
-        form.Me.PlacedAt(std::max(0.0f, left), std::max(0.0f, top));
+        form_.Me.PlacedAt(std::max(0.0f, left), std::max(0.0f, top));
     }
     syncWindow();
 }
 
-QPushButton* FormView::makeButton(app::Control& control) {
-    auto& model = static_cast<app::CommandButton&>(control);
+QPushButton* FormView::makeButton(app::CommandButton& model) {
     auto* button = new QPushButton(this);
     button->setAutoDefault(false);
     button->setDefault(false);
-    button->setFont(FontFor(model.Font()));
-    place(button, model);
-    auto sync = [this, button, &model] {
-        button->setText(model.Caption());
-        button->setVisible(model.Visible());
-        button->setEnabled(model.Enabled());
-        QPalette p = button->palette();
-        p.setColor(QPalette::Button, qcolor(model.BackColor()));
-        button->setPalette(p);
-    };
-    sync();
-    connect(&model, &app::Control::changed, this, sync);
+    watch(model, button, [button, &model] { mirror(button, model, QPalette::Button); });
     connect(button, &QPushButton::clicked, this,
             [this, &model] { RunGuarded(runtime_, [&model] { model.Click(); }); });
     return button;

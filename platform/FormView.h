@@ -5,11 +5,13 @@
 #include "platform/ResultsList.h"
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QPushButton;
 
 namespace app {
+class CommandButton;
 class Control;
 class FrmMain;
 }  // namespace app
@@ -40,10 +42,17 @@ class FormView final : public QWidget {
     void moveEvent(QMoveEvent* event) override;
 
   private:
+    void dressWindow();
+    void makeControls();
+    void describeControls();
+    void watchModel();
+    void placeOnScreen();
+    // The widget takes the control's font and place, shows its state now and after each change.
+    void watch(app::Control& control, QWidget* widget, const std::function<void()>& sync);
     void place(QWidget* widget, const app::Control& control);
     void syncWindow();
     void syncResults();
-    QPushButton* makeButton(app::Control& control);
+    QPushButton* makeButton(app::CommandButton& model);
 
     app::FrmMain& form_;
     QtRuntime& runtime_;
