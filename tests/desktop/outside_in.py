@@ -38,6 +38,15 @@ def lengths_of(spans):
     return [round(e - b, 3) for b, e in spans]
 
 
+def answer_the_first_word_right(d, heard):
+    """Types the first word and hears the prompt, the verdict and the next prompt, each whole."""
+    d.type("cat")
+    d.keys("Return")
+    lengths = lengths_of(heard.wait_for_phrases(3))
+    expect(heard_as(lengths, ["Spell Word cat", " correct ", "Spell Word cat"]),
+           f"heard {lengths}")
+
+
 def results_lines(d):
     lst = d.find("list", "Results")
     return [lst.get_child_at_index(i).get_name() for i in range(lst.get_child_count())]
@@ -149,11 +158,7 @@ def double_click_on_start():
         heard = d.record()
         d.click(d.find("push button", "Start"), repeat=2)
         heard.wait_for_phrases(1)
-        d.type("cat")
-        d.keys("Return")
-        lengths = lengths_of(heard.wait_for_phrases(3))
-        expect(heard_as(lengths, ["Spell Word cat", " correct ", "Spell Word cat"]),
-               f"heard {lengths}")
+        answer_the_first_word_right(d, heard)
         expect(has(d.find("push button", "Stop"), "showing"), "the game goes on")
         expect(not has(d.find("list", "Results"), "showing"), "no results shown")
 
@@ -172,11 +177,7 @@ def tooltip_during_a_word():
         # A tooltip closes ten seconds after it shows. Answering 8.7 s after it showed puts that
         # moment in the middle of the next prompt, after the verdict; nothing can be awaited here.
         time.sleep(8.7)
-        d.type("cat")
-        d.keys("Return")
-        lengths = lengths_of(heard.wait_for_phrases(3))
-        expect(heard_as(lengths, ["Spell Word cat", " correct ", "Spell Word cat"]),
-               f"heard {lengths}")
+        answer_the_first_word_right(d, heard)
 
 
 def closing_mid_word():
