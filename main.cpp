@@ -12,7 +12,7 @@
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);
     platform::FormView view(form, runtime);
-    platform::ReportFirstFrame(view);
+    platform::reportFirstFrame(view);
 
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         // Loading the sound library and connecting would slow the window's first frame, even on
         // another thread; nothing is spoken before the player presses Start. The verdicts are
         // made ready then too, so the first one is heard at once.
-        platform::AfterFirstFrame(view, [&output, ready = voice.get()] {
+        platform::afterFirstFrame(view, [&output, ready = voice.get()] {
             output.openInBackground(16000, [](const QString& error) {
                 std::fprintf(stderr,
                              "orthovane: no sound server (%s); the words will not be heard\n",
@@ -54,9 +54,9 @@ int main(int argc, char** argv) {
         return voice;
     };
 
-    platform::RunGuarded(runtime, [&] {
+    platform::runGuarded(runtime, [&] {
         commands.Form_Load(createVoice,
-                           wordstore::WordFilePath(QCoreApplication::applicationDirPath()));
+                           wordstore::wordFilePath(QCoreApplication::applicationDirPath()));
     });
     return application.exec();
 }

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QWidget window;
     window.resize(714, 62);
-    platform::ReportFirstFrame(window);
+    platform::reportFirstFrame(window);
     window.show();
     return application.exec();
 }

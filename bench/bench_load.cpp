@@ -5,7 +5,7 @@
 #include "app/FrmMain.h"
 #include "runtime/Random.h"
 #include "bench/StillRuntime.h"
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -26,7 +26,7 @@ void LoadWords(benchmark::State& state) {
         state.PauseTiming();
         auto form = std::make_unique<app::FrmMain>(runtime, random);
         state.ResumeTiming();
-        if (wordstore::LoadWords(*form, QString::fromLocal8Bit(path)) != 0) {
+        if (wordstore::loadWords(*form, QString::fromLocal8Bit(path)) != 0) {
             state.SkipWithError("the word file could not be read");
             return;
         }

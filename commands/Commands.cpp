@@ -5,7 +5,7 @@
 #include "app/FrmMain.h"
 #include "runtime/Runtime.h"
 #include "speech/Voice.h"
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,8 +26,8 @@ Commands::Commands(app::FrmMain& form) : f_(form), game_(form, [this] { FinishGa
 void Commands::Form_Load(const std::function<std::unique_ptr<speech::Voice>()>& createVoice,
                          const QString& wordFilePath) {
     f_.state.Voice = createVoice();
-    if (wordstore::LoadWords(f_, wordFilePath) == ::runtime::Err::FileNotFound) {
-        f_.runtime.MsgBox(wordstore::MissingFileMessage(), ::runtime::vbCritical, app::AppTitle);
+    if (wordstore::loadWords(f_, wordFilePath) == ::runtime::Err::FileNotFound) {
+        f_.runtime.MsgBox(wordstore::missingFileMessage(), ::runtime::vbCritical, app::AppTitle);
         // The game cannot be played without words; ending with success would hide that.
         exitStatus_ = 1;
         f_.Me.Unload();
@@ -61,7 +61,7 @@ void Commands::ComStop_Click() { FinishGame(); }
 void Commands::FinishGame() {
     auto& s = f_.state;
     f_.inputbox.setEnabled(false);
-    f_.List7.AddItem(game::SummaryLine(s.CorrectCount, s.AnsweredCount));
+    f_.List7.AddItem(game::summaryLine(s.CorrectCount, s.AnsweredCount));
     f_.ComSayAgain.setVisible(false);
     f_.Me.setHeight(app::ResultsHeight);
     f_.List7.setVisible(true);

@@ -4,7 +4,7 @@
 #include "app/FrmMain.h"
 #include "runtime/Random.h"
 #include "bench/StillRuntime.h"
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 #include "wordstore/WordFile.h"
 
 #include <algorithm>
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ::runtime::MixingRandom random;
     app::FrmMain form(runtime, random);
     Bytes bytes(data, size);
-    if (wordstore::LoadWords(form, bytes) != 0) __builtin_trap();  // reading memory cannot fail
+    if (wordstore::loadWords(form, bytes) != 0) __builtin_trap();  // reading memory cannot fail
     qsizetype words = 0;
     for (int level = 1; level <= 6; ++level) {
         auto& pool = form.Pool(level);

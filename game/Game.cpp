@@ -70,10 +70,10 @@ void Game::LogAnswer() {
     s.AnsweredCount.increment();
     const QString& expected = s.LevelWords(s.WordIndex);
     if (s.CorrectCount == p + 1) {
-        f_.List7.AddItem(AnswerLine(expected, f_.inputbox.Text(), true));
+        f_.List7.AddItem(answerLine(expected, f_.inputbox.Text(), true));
         s.LoggedCorrectCount.increment();
     } else {
-        f_.List7.AddItem(AnswerLine(expected, f_.inputbox.Text(), false));
+        f_.List7.AddItem(answerLine(expected, f_.inputbox.Text(), false));
     }
 }
 
@@ -91,12 +91,12 @@ void Game::NextLevel() {
     if (s.CorrectCount == 60) s.Voice->Speak(speech::Phrase::Praise, 0);
 }
 
-QString AnswerLine(const QString& expected, const QString& entry, bool correct) {
+QString answerLine(const QString& expected, const QString& entry, bool correct) {
     return expected + QStringLiteral("  ") + entry + QStringLiteral("  ") +
            (correct ? QStringLiteral("Correct") : QStringLiteral("Wrong"));
 }
 
-QString SummaryLine(int correct, int answered) {
+QString summaryLine(int correct, int answered) {
     return QString::number(correct) + QStringLiteral(" Correct Out Of ") +
            QString::number(answered);
 }

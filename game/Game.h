@@ -32,7 +32,7 @@ class Game {
     std::function<void()> finishGame_;
 };
 
-QString AnswerLine(const QString& expected, const QString& entry, bool correct);
-QString SummaryLine(int correct, int answered);
+QString answerLine(const QString& expected, const QString& entry, bool correct);
+QString summaryLine(int correct, int answered);
 
 }  // namespace game

@@ -24,7 +24,7 @@ void ClickLabel::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Space:
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (!event->isAutoRepeat()) RunGuarded(runtime_, [this] { model_.Click(); });
+            if (!event->isAutoRepeat()) runGuarded(runtime_, [this] { model_.Click(); });
             event->accept();
             return;
         default:
@@ -44,7 +44,7 @@ void ClickLabel::paintEvent(QPaintEvent* event) {
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        RunGuarded(runtime_, [this] { model_.Click(); });
+        runGuarded(runtime_, [this] { model_.Click(); });
     }
     QLabel::mouseReleaseEvent(event);
 }

@@ -57,7 +57,7 @@ void EntryBox::keyPressEvent(QKeyEvent* event) {
             // The handler checks the answer; the key itself never reaches the box. Ctrl+Enter
             // is a line feed and Alt+Enter a menu key, which submit nothing.
             if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-                RunGuarded(runtime_, [this] { model_.KeyPress(app::vbKeyReturn); });
+                runGuarded(runtime_, [this] { model_.KeyPress(app::vbKeyReturn); });
             event->accept();
             return;
         case Qt::Key_Backspace:

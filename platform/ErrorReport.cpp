@@ -10,11 +10,11 @@
 
 namespace platform {
 
-QString UntrappedErrorText(int number, const QString& description) {
+QString untrappedErrorText(int number, const QString& description) {
     return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
 }
 
-void RunGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
+void runGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
     struct Boundary {
         InputGate& gate;
         explicit Boundary(InputGate& g) : gate(g) { gate.enter(); }
@@ -32,7 +32,7 @@ void RunGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
         number = ::runtime::Err::OutOfMemory;
         description = ::runtime::standardDescription(number);
     }
-    runtime.MsgBox(UntrappedErrorText(number, description), ::runtime::vbCritical, app::AppTitle);
+    runtime.MsgBox(untrappedErrorText(number, description), ::runtime::vbCritical, app::AppTitle);
     runtime.End(UntrappedErrorExitStatus);
 }
 

@@ -12,9 +12,9 @@ class QtRuntime;
 // The event boundary, around every handler the window runs. A run-time error that no handler
 // trapped is reported in a critical message box and ends the program with a non-zero status;
 // input kept back while the handler spoke is handed over once it is done.
-void RunGuarded(QtRuntime& runtime, const std::function<void()>& handler);
+void runGuarded(QtRuntime& runtime, const std::function<void()>& handler);
 
-QString UntrappedErrorText(int number, const QString& description);
+QString untrappedErrorText(int number, const QString& description);
 
 inline constexpr int UntrappedErrorExitStatus = 2;
 

@@ -34,17 +34,17 @@ class FirstPaint final : public QObject {
 
 }  // namespace
 
-void AfterFirstFrame(QWidget& window, std::function<void()> then) {
+void afterFirstFrame(QWidget& window, std::function<void()> then) {
     window.installEventFilter(new FirstPaint(window, std::move(then)));
 }
 
-void ReportFirstFrame(QWidget& window) {
+void reportFirstFrame(QWidget& window) {
     const char* fd = std::getenv("ORTHOVANE_FIRST_FRAME_FD");
     if (!fd || !*fd) return;
     char* end = nullptr;
     const long n = std::strtol(fd, &end, 10);
     if (*end != '\0' || n < 0) return;
-    AfterFirstFrame(window, [fd = int(n)] {
+    afterFirstFrame(window, [fd = int(n)] {
         const char done = 1;
         [[maybe_unused]] const auto written = ::write(fd, &done, 1);
         // At once: an orderly close would run the closing animation, which is not start-up.

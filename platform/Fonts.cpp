@@ -7,7 +7,7 @@
 
 namespace platform {
 
-QString SansSerifFamily() {
+QString sansSerifFamily() {
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
         for (const QString& f :
@@ -21,8 +21,8 @@ QString SansSerifFamily() {
     return family;
 }
 
-QFont FontFor(const app::FontSpec& font) {
-    QFont qfont(SansSerifFamily());
+QFont fontFor(const app::FontSpec& font) {
+    QFont qfont(sansSerifFamily());
     const double points = font.points > 0 ? font.points : 8.0;
     qfont.setPixelSize(qMax(1, qRound(points * 96.0 / 72.0)));
     qfont.setBold(font.bold);

@@ -10,9 +10,9 @@ namespace platform {
 
 // The Qt font for a font the layout names. Sizes are kept in step with the twips layout (points
 // at 96 dpi), and a family the machine lacks is replaced by a metric-compatible sans-serif.
-QFont FontFor(const app::FontSpec& font);
+QFont fontFor(const app::FontSpec& font);
 
 // The family actually used for the layout's "MS Sans Serif".
-QString SansSerifFamily();
+QString sansSerifFamily();
 
 }  // namespace platform

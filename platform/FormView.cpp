@@ -30,7 +30,7 @@ namespace platform {
 namespace {
 // Every size, so the title bar and the task switcher stay sharp at any scale. Read as PNG by
 // name: asked to guess the format, Qt would load every image plugin first.
-QIcon WindowIcon() {
+QIcon gameIcon() {
     initResources();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256}) {
@@ -81,7 +81,7 @@ void FormView::dressWindow() {
     setWindowTitle(form_.Me.Caption());
     // Decoding the icons takes longer than drawing the window, so the window gets them once it
     // is on the screen.
-    AfterFirstFrame(*this, [this] { setWindowIcon(WindowIcon()); });
+    afterFirstFrame(*this, [this] { setWindowIcon(gameIcon()); });
     QPalette pal = palette();
     pal.setColor(QPalette::Window, qcolor(form_.Me.BackColor()));
     pal.setColor(QPalette::Button, qcolor(app::LightGrey));
@@ -130,7 +130,7 @@ void FormView::describeControls() {
 }
 
 void FormView::watch(app::Control& control, QWidget* widget, const std::function<void()>& sync) {
-    widget->setFont(FontFor(control.Font()));
+    widget->setFont(fontFor(control.Font()));
     place(widget, control);
     sync();
     connect(&control, &app::Control::changed, this, sync);
@@ -175,7 +175,7 @@ QPushButton* FormView::makeButton(app::CommandButton& model) {
     button->setDefault(false);
     watch(model, button, [button, &model] { mirror(button, model, QPalette::Button); });
     connect(button, &QPushButton::clicked, this,
-            [this, &model] { RunGuarded(runtime_, [&model] { model.Click(); }); });
+            [this, &model] { runGuarded(runtime_, [&model] { model.Click(); }); });
     return button;
 }
 
@@ -229,7 +229,7 @@ void FormView::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (unloading_) return;
     unloading_ = true;
-    RunGuarded(runtime_, [this] { form_.Me.Unload(); });
+    runGuarded(runtime_, [this] { form_.Me.Unload(); });
 }
 
 }  // namespace platform

@@ -141,7 +141,7 @@ TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
         QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
             view.windowHandle());
     });
-    platform::RunGuarded(runtime, [&] { voice.Speak(speech::Phrase::Praise, 0); });
+    platform::runGuarded(runtime, [&] { voice.Speak(speech::Phrase::Praise, 0); });
     EXPECT_EQ(ends, std::vector<int>({0}));
     // The closing animation ran, and the phrase was stopped, not played on to its end.
     EXPECT_TRUE(watch.cutShort);
@@ -164,7 +164,7 @@ TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
                 box->windowHandle());
         });
     });
-    platform::RunGuarded(runtime, [&] { voice.Speak(QStringLiteral("Spell Word elephant"), 0); });
+    platform::runGuarded(runtime, [&] { voice.Speak(QStringLiteral("Spell Word elephant"), 0); });
     EXPECT_FALSE(watch.cutShort);
     EXPECT_TRUE(ends.empty());
 }

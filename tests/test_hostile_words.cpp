@@ -4,7 +4,7 @@
 // a few too big to keep in the repository, made here.
 #include "support/Recorders.h"
 #include "support/TempDir.h"
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -18,7 +18,7 @@ using Pools = std::map<int, QStringList>;  // level -> words; levels left out ar
 
 Pools loadPools(const QString& path, int* error = nullptr) {
     Game g;
-    const int e = wordstore::LoadWords(g.form, path);
+    const int e = wordstore::loadWords(g.form, path);
     if (error) *error = e;
     Pools pools;
     for (int level = 1; level <= 6; ++level) {
@@ -81,7 +81,7 @@ TEST(HostileWordFiles, AHundredMegabyteFieldIsOneLevel6Word) {
         for (qsizetype i = 0; i < size / block.size(); ++i) f.write(block);
     }
     Game g;
-    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("Words.txt")), 0);
+    EXPECT_EQ(wordstore::loadWords(g.form, dir.path("Words.txt")), 0);
     ASSERT_EQ(g.form.List6.ListCount(), 1);
     EXPECT_EQ(g.form.List6.ItemView(0).size(), size);
     EXPECT_EQ(g.form.List6.ItemView(0).front(), u'q');
@@ -97,7 +97,7 @@ TEST(HostileWordFiles, TenMillionOneLetterFieldsAllReachLevel1) {
         for (int i = 0; i < 10; ++i) f.write(block);
     }
     Game g;
-    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("Words.txt")), 0);
+    EXPECT_EQ(wordstore::loadWords(g.form, dir.path("Words.txt")), 0);
     ASSERT_EQ(g.form.List1.ListCount(), 10'000'000);
     EXPECT_EQ(g.form.List1.List(0), "a");
     EXPECT_EQ(g.form.List1.List(9'999'999), "b");

@@ -7,7 +7,7 @@
 #include "platform/FormView.h"
 #include "platform/QtRuntime.h"
 #include "support/Recorders.h"
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -53,7 +53,7 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
                                    "computer",      "basketball", "strawberry", "responsibility",
                                    "transportation"};
         for (const auto& w : words) {
-            for (int i = 0; i < 4; ++i) form.Pool(wordstore::PoolFor(w.size())).AddItem(w);
+            for (int i = 0; i < 4; ++i) form.Pool(wordstore::poolFor(w.size())).AddItem(w);
         }
         form.Me.Show();
         std::mt19937 gen(seed);

@@ -4,7 +4,7 @@
 // the ways opening can fail.
 #include "support/Recorders.h"
 #include "support/TempDir.h"
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 #include "wordstore/WordFile.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ struct Loaded {
 std::unique_ptr<Loaded> load(const QByteArray& bytes) {
     TempDir dir;
     auto l = std::make_unique<Loaded>();
-    l->error = wordstore::LoadWords(l->g.form, dir.write("Words.txt", bytes));
+    l->error = wordstore::loadWords(l->g.form, dir.write("Words.txt", bytes));
     return l;
 }
 
@@ -114,7 +114,7 @@ TEST(WordPools, LengthBoundariesFollowTheSixTests) {
     const std::vector<std::pair<int, int>> expected = {{0, 1},  {3, 1},  {4, 2},  {5, 2},  {6, 3},
                                                        {7, 3},  {8, 4},  {9, 4},  {10, 5}, {11, 5},
                                                        {12, 0}, {13, 0}, {14, 6}, {100, 6}};
-    for (auto [length, level] : expected) EXPECT_EQ(wordstore::PoolFor(length), level) << length;
+    for (auto [length, level] : expected) EXPECT_EQ(wordstore::poolFor(length), level) << length;
 }
 
 TEST(WordPools, UnicodeWordsAreLowercasedAndMeasuredIn16BitCharacters) {
@@ -132,16 +132,16 @@ TEST(WordPools, EmptyFileGivesEmptyPools) {
 TEST(WordPools, OpeningFailuresGiveTheirErrorNumbers) {
     TempDir dir;
     Game g;
-    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("Words.txt")), 53);
+    EXPECT_EQ(wordstore::loadWords(g.form, dir.path("Words.txt")), 53);
     ::mkdir(qPrintable(dir.path("dir")), 0700);
     ::mkdir(qPrintable(dir.path("dir/Words.txt")), 0700);
-    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("dir/Words.txt")), 75);
+    EXPECT_EQ(wordstore::loadWords(g.form, dir.path("dir/Words.txt")), 75);
     ::mkfifo(qPrintable(dir.path("fifo")), 0600);
-    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("fifo")), 75);  // refused, not waited on
+    EXPECT_EQ(wordstore::loadWords(g.form, dir.path("fifo")), 75);  // refused, not waited on
     ASSERT_EQ(::symlink(qPrintable(dir.path("nowhere")), qPrintable(dir.path("dangling"))), 0);
-    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("dangling")), 53);
+    EXPECT_EQ(wordstore::loadWords(g.form, dir.path("dangling")), 53);
     ASSERT_EQ(::symlink(qPrintable(dir.path("loop")), qPrintable(dir.path("loop"))), 0);
-    EXPECT_EQ(wordstore::LoadWords(g.form, dir.path("loop")), 75);
+    EXPECT_EQ(wordstore::loadWords(g.form, dir.path("loop")), 75);
     // Root reads anything, so the refusal is forced at the open call.
     const QString locked = dir.write("locked", "cat\n");
     for (int refusal : {EACCES, EPERM}) {
@@ -169,6 +169,6 @@ TEST(WordPools, AFailedReadKeepsTheWordsAddedSoFar) {
         }
     } failing;
     Game g;
-    EXPECT_EQ(wordstore::LoadWords(g.form, failing), 57);
+    EXPECT_EQ(wordstore::loadWords(g.form, failing), 57);
     EXPECT_EQ(pool(g.form, 1), QStringList({"cat", "dog"}));
 }

@@ -52,9 +52,8 @@ class FieldReader {
     // Whether the last field read was pure ASCII, so it can be lowercased without Unicode tables.
     bool lastWasAscii() const;
 
-    class Units;
-
   private:
+    class Units;  // the decoder under the fields: bytes to UTF-16 units, a chunk at a time
     std::unique_ptr<Units> units_;
 };
 

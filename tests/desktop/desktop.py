@@ -271,9 +271,13 @@ class Desktop:
 
 
 class Recording:
-    """What the sound server plays, from the moment it is made until stop()."""
+    """What the sound server plays, from the moment it is made until stop(). Read as it grows,
+    a little at a time: reading it whole at every poll would itself load the machine."""
+
+    GAP = 0.12  # the silence that splits two phrases, in seconds
 
     def __init__(self, desktop):
+        import array
         self.path = os.path.join(desktop.dir, f"heard-{time.monotonic_ns()}.raw")
         self.file = open(self.path, "wb")
         self.proc = subprocess.Popen(
@@ -281,16 +285,34 @@ class Recording:
              f"--rate={RATE}", "--channels=1", "--latency-msec=10"],
             env=desktop.env, stdout=self.file, stderr=subprocess.DEVNULL)
         desktop.procs.append(self.proc)
+        self._samples = array.array("h")
+        self._spans = []  # [begin, end) in samples
+        self._last = None  # the last loud sample seen
         # Recording has begun once the server has started sending silence.
         wait_for(lambda: os.path.getsize(self.path) > 0, what="the recording to begin")
 
-    def samples(self):
+    def _update(self):
         import array
-        a = array.array("h")
         with open(self.path, "rb") as f:
+            f.seek(len(self._samples) * 2)
             data = f.read()
-        a.frombytes(data[: len(data) // 2 * 2])
-        return a
+        new = array.array("h")
+        new.frombytes(data[: len(data) // 2 * 2])
+        start = len(self._samples)
+        self._samples.extend(new)
+        min_gap = int(self.GAP * RATE)
+        for i, v in enumerate(new, start):
+            if -300 < v < 300:
+                continue
+            if self._last is not None and i - self._last < min_gap:
+                self._spans[-1][1] = i + 1
+            else:
+                self._spans.append([i, i + 1])
+            self._last = i
+
+    def samples(self):
+        self._update()
+        return self._samples
 
     def stop(self):
         self.proc.send_signal(signal.SIGINT)
@@ -298,18 +320,20 @@ class Recording:
         self.file.close()
         return self.samples()
 
-    def phrases(self, gap=0.12):
-        return spans(self.samples(), gap)
+    def phrases(self):
+        """Stretches of sound heard so far, (begin, end) in seconds."""
+        self._update()
+        return [(b / RATE, e / RATE) for b, e in self._spans]
 
-    def wait_for_phrases(self, n, gap=0.12, quiet=0.6, timeout=20.0):
+    def wait_for_phrases(self, n, quiet=0.6, timeout=20.0):
         """Waits until at least n phrases have been heard and the sound has then stopped for
         `quiet` seconds, so the last of them is heard whole."""
         def done():
-            s = self.phrases(gap)
-            heard = len(self.samples()) / RATE
+            s = self.phrases()
+            heard = len(self._samples) / RATE
             return s if len(s) >= n and heard - s[-1][1] >= quiet else None
         return wait_for(done, timeout, lambda: f"{n} phrases to be heard (heard "
-                        f"{[round(e - b, 3) for b, e in self.phrases(gap)]})")
+                        f"{[round(e - b, 3) for b, e in self.phrases()]})")
 
 
 def spans(samples, gap, threshold=300):

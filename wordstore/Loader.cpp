@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Orthovane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wordstore/Pools.h"
+#include "wordstore/Loader.h"
 
 #include "app/FrmMain.h"
 #include "wordstore/WordFile.h"
@@ -9,9 +9,9 @@
 
 namespace wordstore {
 
-QString WordFilePath(const QString& programDir) { return programDir + u'/' + WordFileName; }
+QString wordFilePath(const QString& programDir) { return programDir + u'/' + WordFileName; }
 
-int PoolFor(qsizetype length) {
+int poolFor(qsizetype length) {
     // Six independent tests, in this order; the ranges do not overlap.
     int pool = 0;
     if (length < 4) pool = 1;
@@ -40,7 +40,7 @@ QStringView lowerAsciiInto(const QString& word, std::vector<char16_t>& out) {
 
 }  // namespace
 
-int LoadWords(app::FrmMain& form, ByteSource& source) {
+int loadWords(app::FrmMain& form, ByteSource& source) {
     auto& state = form.state;
     try {
         FieldReader reader(source);
@@ -48,7 +48,7 @@ int LoadWords(app::FrmMain& form, ByteSource& source) {
         app::ListBox* pools[7] = {nullptr};
         for (int level = 1; level <= 6; ++level) pools[level] = &form.Pool(level);
         while (reader.next(state.FileWord)) {
-            const int pool = PoolFor(state.FileWord.size());
+            const int pool = poolFor(state.FileWord.size());
             if (pool == 0) continue;
             if (reader.lastWasAscii()) {
                 pools[pool]->AddItem(lowerAsciiInto(state.FileWord, lowerAscii));
@@ -65,17 +65,17 @@ int LoadWords(app::FrmMain& form, ByteSource& source) {
     return 0;
 }
 
-int LoadWords(app::FrmMain& form, const QString& path) {
+int loadWords(app::FrmMain& form, const QString& path) {
     try {
         form.state.FileNumber = 1;
         FileSource file(path);
-        return LoadWords(form, file);
+        return loadWords(form, file);
     } catch (const ::runtime::RuntimeError& e) {
         return e.number();
     }
 }
 
-QString MissingFileMessage() {
+QString missingFileMessage() {
     return QStringLiteral("Can Not Find Database File ") + WordFileName +
            QStringLiteral(" It's Missing or Corrupted");
 }
