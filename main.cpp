@@ -2,13 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The composition root: the real runtime, window and voice, then start-up and the event loop.
 #include "app/FrmMain.h"
-#include "runtime/Random.h"
 #include "commands/Commands.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventLoopWaiter.h"
 #include "platform/FirstFrame.h"
 #include "platform/FormView.h"
 #include "platform/QtRuntime.h"
+#include "runtime/Random.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
                              "orthovane: no sound server (%s); the words will not be heard\n",
                              error.toLocal8Bit().constData());
             });
-            ready->prepare({speech::Phrase::Correct, speech::Phrase::Wrong, speech::Phrase::Praise});
+            ready->prepare(
+                {speech::Phrase::Correct, speech::Phrase::Wrong, speech::Phrase::Praise});
         });
         return voice;
     };

@@ -48,8 +48,8 @@ class StringList {
     }
 
   private:
-    std::vector<char16_t> chars_;  // not QChar: a plain type grows by memmove
-    std::vector<std::size_t> ends_;  // in the order the lines were added
+    std::vector<char16_t> chars_;       // not QChar: a plain type grows by memmove
+    std::vector<std::size_t> ends_;     // in the order the lines were added
     std::vector<std::uint32_t> order_;  // line i is the order_[i]-th added
 };
 

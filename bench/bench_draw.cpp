@@ -2,13 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // PickLevelWords on large pools, against std::shuffle of the same words.
 #include "app/FrmMain.h"
-#include "runtime/Random.h"
 #include "bench/StillRuntime.h"
 #include "commands/Commands.h"
+#include "runtime/Random.h"
 
+#include <benchmark/benchmark.h>
 #include <QStringList>
 #include <algorithm>
-#include <benchmark/benchmark.h>
 #include <random>
 #include <vector>
 

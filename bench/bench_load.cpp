@@ -3,8 +3,8 @@
 // Loading a word file into the six pools, as start-up does. The file is named by
 // ORTHOVANE_BENCH_WORDS (scripts/bench makes one of a million words).
 #include "app/FrmMain.h"
-#include "runtime/Random.h"
 #include "bench/StillRuntime.h"
+#include "runtime/Random.h"
 #include "wordstore/Loader.h"
 
 #include <benchmark/benchmark.h>

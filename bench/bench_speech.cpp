@@ -10,12 +10,12 @@
 //            and the next prompt.
 // Prints key=value lines, medians over the repetitions.
 #include "app/FrmMain.h"
-#include "runtime/Random.h"
 #include "commands/Commands.h"
 #include "platform/EntryBox.h"
 #include "platform/EventLoopWaiter.h"
 #include "platform/FormView.h"
 #include "platform/QtRuntime.h"
+#include "runtime/Random.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
@@ -132,13 +132,14 @@ void measureSilence(int repetitions) {
     QTemporaryDir dir;
     writeWav(dir.filePath("a.wav"), a);
     writeWav(dir.filePath("b.wav"), b);
-    const QByteArray command = ("paplay '" + dir.filePath("a.wav") + "' && paplay '" +
-                                dir.filePath("b.wav") + "'")
-                                   .toLocal8Bit();
+    const QByteArray command =
+        ("paplay '" + dir.filePath("a.wav") + "' && paplay '" + dir.filePath("b.wav") + "'")
+            .toLocal8Bit();
     for (int i = 0; i < repetitions; ++i) {
         testsupport::SoundCapture capture;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        if (std::system(command.constData()) != 0) std::fprintf(stderr, "bench_speech: paplay failed\n");
+        if (std::system(command.constData()) != 0)
+            std::fprintf(stderr, "bench_speech: paplay failed\n");
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         paplay.push_back(extraSilenceMs(capture.stop(), a, b));
     }
@@ -195,9 +196,9 @@ void measureVerdict(int repetitions) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         silences.push_back(extraSilenceMs(capture.stop(), verdict, prompt));
         if (output.handedOver.size() > before) {
-            delays.push_back(std::chrono::duration<double, std::milli>(
-                                 output.handedOver[before] - enter)
-                                 .count());
+            delays.push_back(
+                std::chrono::duration<double, std::milli>(output.handedOver[before] - enter)
+                    .count());
         }
     }
     std::printf("enter_to_verdict_ms=%.2f\n", median(delays));

@@ -5,15 +5,15 @@
 // memory. Prints the median of each:
 //   bench_launch RUNS PROGRAM [ARGS...]
 //   startup_ms=12.34 peak_rss_kib=45678
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <poll.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {

@@ -73,7 +73,8 @@ int resample(const QString& from, const QString& to) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "flite") == 0) return flite(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "flite") == 0)
+        return flite(QString::fromLocal8Bit(argv[2]));
     if (argc == 4 && std::strcmp(argv[1], "resample") == 0) {
         return resample(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a word file, through the reader and into the pools.
 #include "app/FrmMain.h"
-#include "runtime/Random.h"
 #include "bench/StillRuntime.h"
+#include "runtime/Random.h"
 #include "wordstore/Loader.h"
 #include "wordstore/WordFile.h"
 
@@ -14,7 +14,7 @@ namespace {
 
 // Hands the bytes over in reads of varying size, so fields straddle every kind of refill.
 class Bytes final : public wordstore::ByteSource {
-public:
+  public:
     Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::size_t read(char* buffer, std::size_t capacity) override {
         const std::size_t step = 1 + (at_ * 7 + size_) % 97;
@@ -24,7 +24,7 @@ public:
         return n;
     }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t at_ = 0;

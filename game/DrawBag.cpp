@@ -72,7 +72,8 @@ DrawBag::DrawBag(std::size_t count) : count_(count) {
         if (nodes == 1) break;
         below = std::move(totals);
     }
-    levels_.assign(std::make_move_iterator(upward.rbegin()), std::make_move_iterator(upward.rend()));
+    levels_.assign(std::make_move_iterator(upward.rbegin()),
+                   std::make_move_iterator(upward.rend()));
 }
 
 template <class Bag>

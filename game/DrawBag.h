@@ -12,7 +12,7 @@ namespace game {
 // million words draws in a fraction of a second and still gives the same item for the same k as a
 // plain list would. The bag holds only positions; the words stay where they are.
 class DrawBag {
-public:
+  public:
     explicit DrawBag(std::size_t count);
 
     std::size_t Count() const { return count_; }
@@ -21,7 +21,7 @@ public:
     // Item(k), which then leaves the bag.
     std::uint32_t Take(std::size_t k);
 
-private:
+  private:
     // One walk for both: a const bag only looks, a bag that may change takes the item out.
     template <class Bag>
     static std::uint32_t find(Bag& bag, std::size_t k);

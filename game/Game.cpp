@@ -3,9 +3,9 @@
 #include "game/Game.h"
 
 #include "app/FrmMain.h"
+#include "game/DrawBag.h"
 #include "runtime/Random.h"
 #include "runtime/Runtime.h"
-#include "game/DrawBag.h"
 #include "speech/Voice.h"
 
 #include <cmath>

@@ -3,8 +3,8 @@
 #include "platform/ErrorReport.h"
 
 #include "app/FrmMain.h"
-#include "runtime/RuntimeError.h"
 #include "platform/QtRuntime.h"
+#include "runtime/RuntimeError.h"
 
 #include <new>
 

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FirstFrame.h"
 
+#include <unistd.h>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace platform {
 

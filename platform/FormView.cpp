@@ -42,7 +42,8 @@ QIcon gameIcon() {
 
 // Read as a frame, the way screen readers announce a window; a plain widget would be a filler.
 QAccessibleInterface* windowAccessible(const QString& className, QObject* object) {
-    if (className == QLatin1String(FormView::staticMetaObject.className()) && object->isWidgetType())
+    if (className == QLatin1String(FormView::staticMetaObject.className()) &&
+        object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;
 }

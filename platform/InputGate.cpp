@@ -3,10 +3,10 @@
 #include "platform/InputGate.h"
 
 #include <QApplication>
-#include <QWindow>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <QWindow>
 
 namespace platform {
 
@@ -67,8 +67,8 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     QWidget* aim = nullptr;
     if (isButton(event->type())) aim = aimOf(static_cast<const QMouseEvent&>(*event));
     if (holds_ > 0 && isUserInput(event->type())) {
-        kept_.push_back({receiver, std::unique_ptr<QEvent>(event->clone()), aim,
-                         isButton(event->type())});
+        kept_.push_back(
+            {receiver, std::unique_ptr<QEvent>(event->clone()), aim, isButton(event->type())});
         return true;
     }
     return false;
@@ -81,7 +81,8 @@ QWidget* InputGate::aimOf(const QMouseEvent& event) {
         lastPress_.valid &&
         event.timestamp() - lastPress_.time <=
             quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
-        (at - lastPress_.at).manhattanLength() <= QGuiApplication::styleHints()->startDragDistance();
+        (at - lastPress_.at).manhattanLength() <=
+            QGuiApplication::styleHints()->startDragDistance();
     if (event.type() == QEvent::MouseButtonDblClick || secondClick) return lastPress_.aim;
     lastPress_ = {widgetUnder(event), event.timestamp(), at, true};
     return lastPress_.aim;

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "runtime/Runtime.h"
 #include "platform/InputGate.h"
+#include "runtime/Runtime.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

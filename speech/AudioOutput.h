@@ -16,5 +16,4 @@ class AudioOutput {
     virtual void play(const Pcm& pcm, std::stop_token stop = {}) = 0;
 };
 
-
 }  // namespace speech

@@ -50,8 +50,9 @@ bool PulseOutput::connect(int sampleRate) {
     attr.fragsize = std::uint32_t(-1);
     const QByteArray server = server_.toLocal8Bit();
     int error = 0;
-    stream_ = pa_->simple_new(server_.isEmpty() ? nullptr : server.constData(), "Orthovane",
-                            PA_STREAM_PLAYBACK, nullptr, "Speech", &format, nullptr, &attr, &error);
+    stream_ =
+        pa_->simple_new(server_.isEmpty() ? nullptr : server.constData(), "Orthovane",
+                        PA_STREAM_PLAYBACK, nullptr, "Speech", &format, nullptr, &attr, &error);
     if (!stream_) {
         lastError_ = QString::fromUtf8(pa_->strerror(error));
         return false;
@@ -110,7 +111,7 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
         if (!connect(pcm.sampleRate)) {
             if (wasConnected) {
                 throw ::runtime::RuntimeError(::runtime::Err::AutomationError,
-                                        QStringLiteral("Automation error: ") + lastError_);
+                                              QStringLiteral("Automation error: ") + lastError_);
             }
             // No sound server: the phrase takes its time in silence.
             waitSilently(pcm.seconds(), stop);
@@ -122,9 +123,10 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     if (connect(pcm.sampleRate) && playOnce(pcm, stop, error)) return;
     if (!stream_) error = 0;
     disconnect();
-    throw ::runtime::RuntimeError(::runtime::Err::AutomationError,
-                            QStringLiteral("Automation error: ") +
-                                (error ? QString::fromUtf8(pa_->strerror(error)) : lastError_));
+    throw ::runtime::RuntimeError(
+        ::runtime::Err::AutomationError,
+        QStringLiteral("Automation error: ") +
+            (error ? QString::fromUtf8(pa_->strerror(error)) : lastError_));
 }
 
 }  // namespace speech

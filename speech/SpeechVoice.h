@@ -4,8 +4,8 @@
 
 #include "speech/AudioOutput.h"
 #include "speech/FliteSynth.h"
-#include "speech/Waiter.h"
 #include "speech/Voice.h"
+#include "speech/Waiter.h"
 
 #include <QStringList>
 #include <map>

@@ -30,8 +30,10 @@ TEST(DrawBag, PicksTheSameItemForTheSameKAsAPlainList) {
         game::DrawBag bag{static_cast<std::size_t>(n)};
         while (!reference.empty()) {
             ASSERT_EQ(bag.Count(), reference.size());
-            const auto k = std::uniform_int_distribution<qsizetype>(1, qsizetype(reference.size()))(gen);
-            ASSERT_EQ(bag.Item(std::size_t(k)), reference[std::size_t(k - 1)]) << "n=" << n << " k=" << k;
+            const auto k =
+                std::uniform_int_distribution<qsizetype>(1, qsizetype(reference.size()))(gen);
+            ASSERT_EQ(bag.Item(std::size_t(k)), reference[std::size_t(k - 1)])
+                << "n=" << n << " k=" << k;
             ASSERT_EQ(bag.Take(std::size_t(k)), reference[std::size_t(k - 1)]);
             reference.erase(reference.begin() + (k - 1));
         }

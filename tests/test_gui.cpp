@@ -111,8 +111,9 @@ TEST(Gui, StartsWithTheDesignLayoutAndTheFocusInTheEntryBox) {
     };
     ASSERT_TRUE(QTest::qWaitFor(iconSized, 2000));
     // "MS Sans Serif" is not on Linux: its stand-in is found by family name and really used.
-    for (QWidget* w : {static_cast<QWidget*>(g.view.label1()), static_cast<QWidget*>(g.view.entry()),
-                       static_cast<QWidget*>(g.view.startButton())}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(g.view.label1()), static_cast<QWidget*>(g.view.entry()),
+          static_cast<QWidget*>(g.view.startButton())}) {
         EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans");
     }
     EXPECT_EQ(QFontInfo(g.view.label1()->font()).pixelSize(), 16);  // 12 pt at 96 dpi
@@ -219,8 +220,7 @@ TEST(Gui, StopMidGameShowsTheResultsAndANewStartClearsThem) {
     QGuiApplication::clipboard()->clear();
     QTest::keyClick(g.view.results(), Qt::Key_A, Qt::ControlModifier);
     QTest::keySequence(g.view.results(), QKeySequence::Copy);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              first + "  wrong  Wrong\n0 Correct Out Of 1");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), first + "  wrong  Wrong\n0 Correct Out Of 1");
     QTest::mouseClick(g.view.startButton(), Qt::LeftButton);
     EXPECT_EQ(g.view.results()->count(), 0);
     EXPECT_EQ(g.view.entry()->text(), "ab");  // Start leaves the box as it was
@@ -264,8 +264,9 @@ struct AccessibleNode {
 // What an assistive technology reads: the accessible tree under the window, every node.
 void walk(QAccessibleInterface* node, std::vector<AccessibleNode>& out) {
     if (!node || node->state().invisible) return;
-    out.push_back({node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description),
-                   node->text(QAccessible::Value), node->object()});
+    out.push_back({node->role(), node->text(QAccessible::Name),
+                   node->text(QAccessible::Description), node->text(QAccessible::Value),
+                   node->object()});
     for (int i = 0; i < node->childCount(); ++i) walk(node->child(i), out);
 }
 
@@ -368,7 +369,7 @@ TEST(Gui, AnUntrappedRunTimeErrorIsReportedAndEndsTheProgram) {
     Gui g;
     g.voice->whileSpeaking = [](const QString&) {
         throw ::runtime::RuntimeError(::runtime::Err::AutomationError,
-                                QStringLiteral("Automation error: Connection terminated"));
+                                      QStringLiteral("Automation error: Connection terminated"));
     };
     MessageBoxWatcher box;
     box.arm();

@@ -17,10 +17,10 @@
 #include <gtest/gtest.h>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QToolTip>
-#include <atomic>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest/QTest>
+#include <atomic>
 
 using namespace testsupport;
 
@@ -100,8 +100,8 @@ struct SpeakingWindow {
 
 TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
     SpeakingWindow w;
-    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter,
-           voice] = w;
+    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter, voice] =
+        w;
     for (const char* word : {"cat", "dog", "sun"}) form.List1.AddItem(QString::fromLatin1(word));
     QWindow* window = view.windowHandle();
 
@@ -134,8 +134,8 @@ TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
 
 TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
     SpeakingWindow w;
-    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter,
-           voice] = w;
+    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter, voice] =
+        w;
 
     QTimer::singleShot(300, [&] {
         QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
@@ -149,14 +149,14 @@ TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
 
 TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
     SpeakingWindow w;
-    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter,
-           voice] = w;
+    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter, voice] =
+        w;
     // A tooltip, and a message box of the game's own, come and go in the middle of a phrase.
     QTimer::singleShot(200, [&] {
         QToolTip::showText(view.mapToGlobal(QPoint(5, 5)), QStringLiteral("notice"), &view);
         QTimer::singleShot(100, [] { QToolTip::hideText(); });
-        auto* box = new QMessageBox(QMessageBox::Information, "Orthovane", "x", QMessageBox::Ok,
-                                    &view);
+        auto* box =
+            new QMessageBox(QMessageBox::Information, "Orthovane", "x", QMessageBox::Ok, &view);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
         QTimer::singleShot(100, box, [box] {

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 using namespace testsupport;
 

@@ -186,7 +186,8 @@ class FieldReader::Units {
         std::size_t last = end;
         while (last > pos_ && isBlank(units_[last - 1])) --last;
         out.resize(qsizetype(last - pos_));
-        std::copy(units_.data() + pos_, units_.data() + last, reinterpret_cast<char16_t*>(out.data()));
+        std::copy(units_.data() + pos_, units_.data() + last,
+                  reinterpret_cast<char16_t*>(out.data()));
         pos_ = end;
         consumeDelimiter();
         return true;

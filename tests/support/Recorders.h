@@ -3,9 +3,9 @@
 #pragma once
 
 #include "app/FrmMain.h"
+#include "commands/Commands.h"
 #include "runtime/Random.h"
 #include "runtime/Runtime.h"
-#include "commands/Commands.h"
 #include "speech/Voice.h"
 
 #include <QStringList>
