@@ -38,13 +38,13 @@ bool PulseOutput::connect(int sampleRate) {
     format.format = PA_SAMPLE_S16LE;
     format.rate = std::uint32_t(sampleRate);
     format.channels = 1;
-    // A short buffer: drain returns soon after the last sample is heard, and playback starts as
-    // soon as the first samples arrive instead of waiting for the buffer to fill. The silence
-    // heard between two phrases grows with it (about half of it), so it is as short as is safe
-    // on a busy desktop: 20 ms leaves a writer that is held up for a moment room to catch up.
+    // A short buffer: playback starts as soon as the first samples arrive, and drain returns soon
+    // after the last is heard. 60 ms rides out the writer being held up while both cores are
+    // busy (20 ms ran dry mid-word under a build); the first sample is still heard about 12 ms
+    // after Enter, and the pause between phrases grows by a few milliseconds.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa_->usec_to_bytes(20 * 1000, &format));
+    attr.tlength = std::uint32_t(pa_->usec_to_bytes(60 * 1000, &format));
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = std::uint32_t(-1);
     attr.fragsize = std::uint32_t(-1);
