@@ -255,8 +255,17 @@ class Desktop:
         """Closes the window as a player does: made active, then Alt+F4 to the window manager."""
         wid = wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
                                           str(self.game.pid)]).split(), what="the X window")[0]
-        self.xdo("windowactivate", "--sync", wid.decode())
+        # Alt+F4 goes to the window manager, which closes the active window: make sure it is ours.
+        self.xdo("windowactivate", wid.decode())
+        wait_for(lambda: self._run(["xdotool", "getactivewindow"]).strip() == wid,
+                 what="the window to be active")
         self.keys("alt+F4")
+
+    def windows_seen(self):
+        """What the X server holds, for a failure message: the active window and the program's."""
+        active = self._run(["xdotool", "getactivewindow"]).decode().strip()
+        ours = self._run(["xdotool", "search", "--pid", str(self.game.pid)]).decode().split()
+        return f"active window {active}, the program's windows {ours}"
 
     def keys(self, *names):
         self.xdo("key", "--delay", "30", *names)

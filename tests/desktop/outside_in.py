@@ -188,8 +188,8 @@ def closing_mid_word():
         d.click(d.find("push button", "Start"))
         wait_for(lambda: heard.phrases(), what="the prompt to begin")
         d.close_window()
-        status = d.exit_status(timeout=5)
-        expect(status == 0, f"exit status {status}")
+        status = d.exit_status(timeout=8)
+        expect(status == 0, f"exit status {status}; " + d.windows_seen())
 
 
 def wayland():
