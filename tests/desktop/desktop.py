@@ -252,14 +252,22 @@ class Desktop:
                               capture_output=True, timeout=5).stdout.decode()
 
     def close_window(self):
-        """Closes the window as a player does: made active, then Alt+F4 to the window manager."""
-        wid = wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
-                                          str(self.game.pid)]).split(), what="the X window")[0]
-        # Alt+F4 goes to the window manager, which closes the active window: make sure it is ours.
-        self.xdo("windowactivate", wid.decode())
-        wait_for(lambda: self._run(["xdotool", "getactivewindow"]).strip() == wid,
-                 what="the window to be active")
-        self.keys("alt+F4")
+        """Closes the window as its title bar's close button does: a _NET_CLOSE_WINDOW request to
+        the window manager, which then asks the program to close. (Alt+F4 through xdotool lost the
+        request now and then in CI, for a reason not yet found: see windows_seen.)"""
+        from Xlib import X, display, protocol
+        wid = int(wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
+                                              str(self.game.pid)]).split(),
+                           what="the X window")[0])
+        dpy = display.Display(self.env["DISPLAY"])
+        root = dpy.screen().root
+        request = protocol.event.ClientMessage(
+            window=dpy.create_resource_object("window", wid),
+            client_type=dpy.intern_atom("_NET_CLOSE_WINDOW"),
+            data=(32, [X.CurrentTime, 2, 0, 0, 0]))
+        root.send_event(request, event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
+        dpy.flush()
+        dpy.close()
 
     def windows_seen(self):
         """What the X server holds, for a failure message: the active window and the program's."""
