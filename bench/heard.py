@@ -13,7 +13,6 @@ import os
 import statistics
 import subprocess
 import sys
-import time
 
 import Xlib.X
 import Xlib.XK
@@ -22,7 +21,7 @@ import Xlib.ext.xtest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "desktop"))
-from desktop import RATE, Desktop, spans, wait_for  # noqa: E402
+from desktop import RATE, Desktop  # noqa: E402
 
 THRESHOLD = 300  # an audible sample, as the tests count one
 

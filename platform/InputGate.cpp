@@ -67,8 +67,7 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     QWidget* aim = nullptr;
     if (isButton(event->type())) aim = aimOf(static_cast<const QMouseEvent&>(*event));
     if (holds_ > 0 && isUserInput(event->type())) {
-        kept_.push_back(
-            {receiver, std::unique_ptr<QEvent>(event->clone()), aim, isButton(event->type())});
+        kept_.push_back({receiver, std::unique_ptr<QEvent>(event->clone()), aim});
         return true;
     }
     return false;
@@ -113,7 +112,7 @@ void InputGate::replay() {
         Kept next = std::move(kept_.front());
         kept_.pop_front();
         if (!next.receiver) continue;
-        if (next.aimed && !stillAimed(*next.event, next.aim)) continue;
+        if (isButton(next.event->type()) && !stillAimed(*next.event, next.aim)) continue;
         replaying_ = next.event.get();
         QCoreApplication::sendEvent(next.receiver, next.event.get());
         replaying_ = nullptr;

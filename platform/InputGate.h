@@ -53,7 +53,6 @@ class InputGate final : public QObject {
         QPointer<QObject> receiver;
         std::unique_ptr<QEvent> event;
         QPointer<QWidget> aim;  // for clicks: the control under the pointer when it was made
-        bool aimed = false;
     };
     // The last button press seen, kept or not: the second click of a double-click is aimed
     // where the first was, even if the first has since put another control there.

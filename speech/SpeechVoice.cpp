@@ -14,8 +14,11 @@ void SpeechVoice::prepare(const QStringList& phrases) {
 }
 
 int SpeechVoice::Speak(const QString& text, int /*flags*/) {
+    // A prepared phrase is played from where it is kept, not copied.
     const auto ready = prepared_.find(text);
-    const Pcm pcm = ready != prepared_.end() ? ready->second : synth_.synthesize(text);
+    Pcm fresh;
+    if (ready == prepared_.end()) fresh = synth_.synthesize(text);
+    const Pcm& pcm = ready != prepared_.end() ? ready->second : fresh;
     std::exception_ptr failure;
     std::stop_source cancel;
     waiter_.wait(

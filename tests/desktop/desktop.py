@@ -10,6 +10,7 @@ Import this module, make a Desktop, and only then use `atspi()`: libatspi binds 
 bus it finds in the environment at its first call, so each case runs in a process of its own.
 """
 
+import functools
 import os
 import random
 import shutil
@@ -291,8 +292,6 @@ class Recording:
     """What the sound server plays, from the moment it is made until stop(). Read as it grows,
     a little at a time: reading it whole at every poll would itself load the machine."""
 
-    GAP = 0.12  # the silence that splits two phrases, in seconds
-
     def __init__(self, desktop):
         import array
         self.path = os.path.join(desktop.dir, f"heard-{time.monotonic_ns()}.raw")
@@ -303,8 +302,7 @@ class Recording:
             env=desktop.env, stdout=self.file, stderr=subprocess.DEVNULL)
         desktop.procs.append(self.proc)
         self._samples = array.array("h")
-        self._spans = []  # [begin, end) in samples
-        self._last = None  # the last loud sample seen
+        self._spans = Spans()
         # Recording has begun once the server has started sending silence.
         wait_for(lambda: os.path.getsize(self.path) > 0, what="the recording to begin")
 
@@ -317,15 +315,7 @@ class Recording:
         new.frombytes(data[: len(data) // 2 * 2])
         start = len(self._samples)
         self._samples.extend(new)
-        min_gap = int(self.GAP * RATE)
-        for i, v in enumerate(new, start):
-            if -300 < v < 300:
-                continue
-            if self._last is not None and i - self._last < min_gap:
-                self._spans[-1][1] = i + 1
-            else:
-                self._spans.append([i, i + 1])
-            self._last = i
+        self._spans.feed(new, start)
 
     def samples(self):
         self._update()
@@ -340,7 +330,7 @@ class Recording:
     def phrases(self):
         """Stretches of sound heard so far, (begin, end) in seconds."""
         self._update()
-        return [(b / RATE, e / RATE) for b, e in self._spans]
+        return self._spans.seconds()
 
     def wait_for_phrases(self, n, quiet=0.6, timeout=20.0):
         """Waits until at least n phrases have been heard and the sound has then stopped for
@@ -353,34 +343,40 @@ class Recording:
                         f"{[round(e - b, 3) for b, e in self.phrases()]})")
 
 
-def spans(samples, gap, threshold=300):
-    """Stretches of sound, (begin, end) in seconds, split at silences of at least `gap`."""
-    out = []
-    min_gap = int(gap * RATE)
-    last = None
-    for i, s in enumerate(samples):
-        if -threshold < s < threshold:
-            continue
-        if last is not None and i - last < min_gap:
-            last = i
-            continue
-        if last is not None:
-            out[-1][1] = (last + 1) / RATE
-        out.append([i / RATE, i / RATE])
-        last = i
-    if last is not None:
-        out[-1][1] = (last + 1) / RATE
-    return [tuple(s) for s in out]
+class Spans:
+    """Stretches of sound in a stream of samples, split at silences of at least `gap` seconds;
+    fed as the samples come."""
+
+    def __init__(self, gap=0.12, threshold=300):
+        self.min_gap = int(gap * RATE)
+        self.threshold = threshold
+        self.spans = []  # [begin, end) in samples
+        self.last = None  # the last loud sample seen
+
+    def feed(self, samples, start=0):
+        for i, v in enumerate(samples, start):
+            if -self.threshold < v < self.threshold:
+                continue
+            if self.last is not None and i - self.last < self.min_gap:
+                self.spans[-1][1] = i + 1
+            else:
+                self.spans.append([i, i + 1])
+            self.last = i
+        return self
+
+    def seconds(self):
+        return [(b / RATE, e / RATE) for b, e in self.spans]
 
 
-def phrase_length(tool, text, gap=0.12):
+@functools.lru_cache(maxsize=None)
+def phrase_length(tool, text):
     """How long a phrase sounds, from its first audible sample to its last, as the game's own
     voice says it."""
     import array
     pcm = subprocess.run([tool, text], capture_output=True, check=True).stdout
     a = array.array("h")
     a.frombytes(pcm)
-    s = spans(a, gap)
+    s = Spans().feed(a).seconds()
     return s[-1][1] - s[0][0] if s else 0.0
 
 
