@@ -8,9 +8,11 @@
 #include "platform/FirstFrame.h"
 #include "platform/FormView.h"
 #include "platform/QtRuntime.h"
+#include "platform/ScreenReaderWatch.h"
 #include "runtime/Random.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
+#include "speech/RoutedVoice.h"
 #include "speech/SpeechVoice.h"
 #include "wordstore/Loader.h"
 
@@ -32,6 +34,9 @@ int main(int argc, char** argv) {
     speech::PulseOutput output;
     platform::EventLoopWaiter waiter(runtime.gate());
     std::unique_ptr<speech::FliteSynth> synth;
+    std::unique_ptr<speech::SpeechVoice> own;
+    speech::DispatcherClient service(waiter);
+    platform::ScreenReaderWatch screenReader;
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);
     platform::FormView view(form, runtime);
@@ -39,11 +44,12 @@ int main(int argc, char** argv) {
 
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
-        auto voice = std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
+        own = std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
         // Loading the sound library and connecting would slow the window's first frame, even on
         // another thread; nothing is spoken before the player presses Start. The verdicts are
         // made ready then too, so the first one is heard at once.
-        platform::afterFirstFrame(view, [&output, ready = voice.get()] {
+        platform::afterFirstFrame(view, [&output, &screenReader, ready = own.get()] {
+            screenReader.start();
             output.openInBackground(16000, [](const QString& error) {
                 std::fprintf(stderr,
                              "orthovane: no sound server (%s); the words will not be heard\n",
@@ -52,7 +58,8 @@ int main(int argc, char** argv) {
             ready->prepare(
                 {speech::Phrase::Correct, speech::Phrase::Wrong, speech::Phrase::Praise});
         });
-        return voice;
+        return std::make_unique<speech::RoutedVoice>(*own, service,
+                                                     [&screenReader] { return screenReader.on(); });
     };
 
     platform::runGuarded(runtime, [&] {

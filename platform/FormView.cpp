@@ -120,7 +120,7 @@ void FormView::describeControls() {
     // caption (a new caption is announced as a new name); the description says what it does.
     label1_->setAccessibleDescription(QStringLiteral("The starting level; click to change it"));
     entry_->setAccessibleName(QStringLiteral("Answer"));
-    entry_->setAccessibleDescription(QStringLiteral("Type the word you hear, then press Enter"));
+    describeEntry();
     results_->setAccessibleName(QStringLiteral("Results"));
     results_->setAccessibleDescription(
         QStringLiteral("Each word of the game with your answer, then your score"));
@@ -128,6 +128,15 @@ void FormView::describeControls() {
     stop_->setAccessibleDescription(QStringLiteral("End the game and show every answer"));
     sayAgain_->setAccessibleDescription(QStringLiteral("Hear the word again"));
     label2_->setAccessibleDescription(QStringLiteral("Who made the game"));
+}
+
+void FormView::describeEntry() {
+    // Said once, when the window opens and between games. During play the focus comes back to
+    // the box after every Say Again; a screen reader saying how to answer each time would talk
+    // over the game.
+    const bool playing = form_.ComSayAgain.Visible();
+    entry_->setAccessibleDescription(
+        playing ? QString() : QStringLiteral("Type the word you hear, then press Enter"));
 }
 
 void FormView::watch(app::Control& control, QWidget* widget, const std::function<void()>& sync) {
@@ -153,6 +162,7 @@ void FormView::watchModel() {
     });
     connect(&form_.inputbox, &app::TextBox::focusRequested, this,
             [this] { entry_->setFocus(Qt::OtherFocusReason); });
+    connect(&form_.ComSayAgain, &app::Control::changed, this, [this] { describeEntry(); });
     watch(form_.List7, results_, [this] { syncResults(); });
     connect(&form_.Me, &app::Window::changed, this, [this] { syncWindow(); });
 }
@@ -195,16 +205,28 @@ void FormView::syncResults() {
             break;
         }
     }
-    const int shown = results_->count();
-    for (qsizetype i = shown; i < model.ListCount(); ++i) {
+    for (qsizetype i = results_->count(); i < model.ListCount(); ++i) {
         results_->addItem(model.ItemView(i).toString());
     }
-    // The newest line, the score once the game is over, is in view and current, so it is what
-    // the player sees and a screen reader reads first.
-    if (results_->count() > shown) {
+    presentResults();
+}
+
+void FormView::presentResults() {
+    // Lines written during play lie out of sight and stay quiet: making each new one current
+    // would have a screen reader read it over the next word.
+    const bool inView = results_->inView();
+    if (inView && !resultsInView_ && results_->count() > 0) {
+        // The game is over and its results come into view. The last line, the score, is in
+        // sight and current, and the list takes the focus (the entry box is disabled now), so
+        // the score is what the player sees and a screen reader reads first.
+        results_->setFocus(Qt::OtherFocusReason);
+        // Made current only now that the list has the focus: that is when the current line is
+        // announced as focused, and not the list alone.
+        results_->setCurrentRow(-1);
         results_->setCurrentRow(results_->count() - 1);
         results_->scrollToBottom();
     }
+    resultsInView_ = inView;
 }
 
 void FormView::syncWindow() {
@@ -216,6 +238,7 @@ void FormView::syncWindow() {
     move(px(me.Left()), px(me.Top()));
     syncing_ = false;
     if (me.Visible() && !isVisible()) show();
+    presentResults();
 }
 
 void FormView::moveEvent(QMoveEvent* event) {

@@ -52,6 +52,8 @@ class FormView final : public QWidget {
     void place(QWidget* widget, const app::Control& control);
     void syncWindow();
     void syncResults();
+    void presentResults();
+    void describeEntry();
     QPushButton* makeButton(app::CommandButton& model);
 
     app::FrmMain& form_;
@@ -64,6 +66,7 @@ class FormView final : public QWidget {
     QPushButton* sayAgain_;
     ResultsList* results_;
     bool syncing_ = false;
+    bool resultsInView_ = false;
     bool unloading_ = false;
 };
 
