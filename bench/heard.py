@@ -45,15 +45,18 @@ def main():
     ap.add_argument("program")
     ap.add_argument("--answers", type=int, default=9)
     ap.add_argument("--idle", action="store_true")
+    ap.add_argument("--service", action="store_true",
+                    help="as beside a screen reader: heard through the desktop's speech service")
     args = ap.parse_args()
     hogs = [] if args.idle else [subprocess.Popen(["sh", "-c", "while :; do :; done"])
                                  for _ in range(os.cpu_count() or 2)]
     verdicts, pauses, gaps = [], [], 0
     try:
-        with Desktop(args.program, "cat\n" * 12) as d:
+        with Desktop(args.program, "cat\n" * 12,
+                     screen_reader="flag" if args.service else None) as d:
             d.launch()
             display = Xlib.display.Display(d.env["DISPLAY"])
-            heard = d.record()
+            heard = d.record("reader_null" if args.service else "desktop_null")
             d.click(d.find("push button", "Start"))
             heard.wait_for_phrases(1, quiet=0.5)
             for n in range(args.answers):
@@ -83,6 +86,7 @@ def main():
     print(f"pause_ms_range={min(pauses):.0f}..{max(pauses):.0f}")
     print(f"gaps_inside_phrases={gaps}")
     print(f"load={'idle' if args.idle else 'both cores busy'}")
+    print(f"route={'speech service' if args.service else 'own voice'}")
 
 
 if __name__ == "__main__":

@@ -3,9 +3,11 @@
 #include "platform/ClickLabel.h"
 
 #include "app/Controls.h"
+#include "app/FrmMain.h"
 #include "platform/ErrorReport.h"
 #include "platform/QtRuntime.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
@@ -13,10 +15,71 @@
 
 namespace platform {
 
+namespace {
+
+// To a screen reader the level label is what it is to the hand: a control that steps through
+// the levels when pressed, named by the level it shows, its value the level's number. Screen
+// readers pass over the name changes of labels (and Orca cannot read Qt's), but they say the new
+// value of the control in focus.
+class LevelAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
+  public:
+    explicit LevelAccessible(ClickLabel* label) : QAccessibleWidget(label, QAccessible::SpinBox) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? label()->text() : QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction()) {
+            label()->press();
+        } else {
+            QAccessibleWidget::doAction(name);
+        }
+    }
+
+    QVariant currentValue() const override { return app::levelOf(label()->text()); }
+    // The level is stepped by pressing, as the game has it, never set outright.
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return int(app::LevelCaption.size()); }
+    QVariant minimumValue() const override { return 1; }
+    QVariant minimumStepSize() const override { return 1; }
+
+  private:
+    ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
+};
+
+QAccessibleInterface* levelAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(ClickLabel::staticMetaObject.className())) {
+        return new LevelAccessible(static_cast<ClickLabel*>(object));
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 ClickLabel::ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent)
     : QLabel(parent), model_(model), runtime_(runtime) {
+    static const bool accessibleAsLevel = (QAccessible::installFactory(levelAccessible), true);
+    Q_UNUSED(accessibleAsLevel);
     // Reachable without a mouse; while disabled (during a game) it takes no focus.
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void ClickLabel::showCaption(const QString& caption) {
+    if (caption == text()) return;
+    setText(caption);
+    QAccessibleValueChangeEvent changed(this, app::levelOf(caption));
+    QAccessible::updateAccessibility(&changed);
+}
+
+void ClickLabel::press() {
+    if (isEnabled()) runGuarded(runtime_, [this] { model_.Click(); });
 }
 
 void ClickLabel::keyPressEvent(QKeyEvent* event) {
@@ -24,7 +87,7 @@ void ClickLabel::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Space:
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (!event->isAutoRepeat()) runGuarded(runtime_, [this] { model_.Click(); });
+            if (!event->isAutoRepeat()) press();
             event->accept();
             return;
         default:
@@ -44,7 +107,7 @@ void ClickLabel::paintEvent(QPaintEvent* event) {
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        runGuarded(runtime_, [this] { model_.Click(); });
+        press();
     }
     QLabel::mouseReleaseEvent(event);
 }

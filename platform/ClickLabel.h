@@ -18,6 +18,10 @@ class ClickLabel final : public QLabel {
     Q_OBJECT
   public:
     ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent);
+    // What a click does, from the mouse, the keyboard or a screen reader's action.
+    void press();
+    // Shows the level's caption; a screen reader hears the new level.
+    void showCaption(const QString& caption);
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

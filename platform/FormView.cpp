@@ -52,10 +52,15 @@ int px(double twips) { return int(std::lround(twips / app::TwipsPerPixel)); }
 QColor qcolor(app::Rgb c) { return QColor(c.red, c.green, c.blue); }
 }  // namespace
 
+void showCaption(QPushButton* button, const QString& caption) { button->setText(caption); }
+void showCaption(QLabel* label, const QString& caption) { label->setText(caption); }
+// The level label also tells a screen reader its new level.
+void showCaption(ClickLabel* level, const QString& caption) { level->showCaption(caption); }
+
 // A captioned control's widget shows what its model holds: caption, tooltip, state and face.
 template <class Widget>
 void mirror(Widget* widget, const app::CaptionedControl& m, QPalette::ColorRole face) {
-    widget->setText(m.Caption());
+    showCaption(widget, m.Caption());
     widget->setToolTip(m.ToolTip());
     widget->setEnabled(m.Enabled());
     widget->setVisible(m.Visible());
@@ -118,7 +123,7 @@ void FormView::makeControls() {
 void FormView::describeControls() {
     // What a screen reader reads is what the eye sees: a label or a button is named by its
     // caption (a new caption is announced as a new name); the description says what it does.
-    label1_->setAccessibleDescription(QStringLiteral("The starting level; click to change it"));
+    label1_->setAccessibleDescription(QStringLiteral("The starting level; press to change it"));
     entry_->setAccessibleName(QStringLiteral("Answer"));
     describeEntry();
     results_->setAccessibleName(QStringLiteral("Results"));

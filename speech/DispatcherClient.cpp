@@ -43,6 +43,7 @@ SPDConnection* handle(void* connection) { return static_cast<SPDConnection*>(con
 // A service that cannot be reached is not asked again at every phrase: starting it can take a
 // second, each time.
 constexpr auto RetryAfter = std::chrono::seconds(10);
+constexpr auto Beat = std::chrono::milliseconds(150);
 
 }  // namespace
 
@@ -116,6 +117,11 @@ bool DispatcherClient::speak(const QString& text) {
                 return f.ids.count(std::size_t(id)) != 0 || stop.stop_requested();
             });
             f.ids.erase(std::size_t(id));
+            // The service's voice stops dead at the end of a phrase, and reports the end while
+            // the last of it is still playing: this beat makes the pause heard before the next
+            // phrase what the game's own voice leaves, about 170 ms (measured at the sound
+            // server with speech-dispatcher 0.11's flite module).
+            if (reported) f.changed.wait_for(lock, Beat, [&] { return stop.stop_requested(); });
         },
         cancel);
     if (cancel.stop_requested()) {

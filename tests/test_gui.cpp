@@ -291,7 +291,7 @@ TEST(Gui, EveryControlIsNamedAndDescribedAndTheTreeNeverHoldsTheWord) {
     EXPECT_TRUE(described(g.view.startButton()));
     for (const auto& n : accessibleTree(g.view)) {
         if (n.object == g.view.label1()) {
-            EXPECT_TRUE(n.description.contains("click to change"));
+            EXPECT_TRUE(n.description.contains("press to change"));
         }
         if (n.object == g.view.entry()) {
             EXPECT_TRUE(n.description.contains("Type the word"));

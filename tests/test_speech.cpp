@@ -5,13 +5,17 @@
 #include "speech/FliteSynth.h"
 #include "speech/Pacing.h"
 #include "speech/PulseOutput.h"
+#include "speech/RoutedVoice.h"
 #include "speech/SpeechVoice.h"
 #include "support/SoundCapture.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 
 using namespace testsupport;
 using Clock = std::chrono::steady_clock;
@@ -121,6 +125,57 @@ TEST(SpeechVoice, SpeaksEachPhraseInTurn) {
     // Two phrases, heard one after the other.
     ASSERT_GE(spans.size(), 2u);
     EXPECT_LT(spans.front().begin, spans.back().begin);
+}
+
+namespace {
+// Stands in for the game's own voice where a test only asks whether it was used.
+struct CountingVoice final : speech::Voice {
+    int spoken = 0;
+    int Speak(const QString&, int) override { return ++spoken; }
+};
+}  // namespace
+
+TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
+    ASSERT_FALSE(testSoundServer().isEmpty());
+    // A speech service of this test's own, started on first use: the runtime folder it is found
+    // in is private, so a developer's own screen reader is never touched. It plays into this
+    // binary's sink.
+    TempDir runtimeDir;
+    const QByteArray folder = runtimeDir.path("run").toLocal8Bit();
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    ::setenv("XDG_RUNTIME_DIR", folder.constData(), 1);
+    speech::Waiter direct;
+    CountingVoice own;
+    bool screenReader = true;
+    {
+        speech::DispatcherClient service(direct);
+        speech::RoutedVoice voice(own, service, [&] { return screenReader; });
+        SoundCapture capture;
+        voice.Speak("Spell Word elephant", 0);
+        const auto heard = capture.stop();
+        EXPECT_EQ(own.spoken, 0) << "said by the game's own voice, not the service";
+        // Heard whole before Speak returned: one stretch of sound, as long as a phrase, with
+        // silence after it.
+        const auto spans = soundSpans(heard, SoundCapture::Rate / 2);
+        ASSERT_EQ(spans.size(), 1u);
+        EXPECT_GT(spans[0].end - spans[0].begin, std::size_t(SoundCapture::Rate / 2));
+        EXPECT_GT(heard.size() - spans[0].end, std::size_t(SoundCapture::Rate / 20));
+
+        screenReader = false;
+        voice.Speak(" correct ", 0);
+        EXPECT_EQ(own.spoken, 1) << "with no screen reader the game's own voice speaks";
+    }
+    std::system(("pkill -KILL -f 'speech-dispatcher.*" + folder + "'").constData());
+}
+
+TEST(RoutedVoice, WithoutTheServiceTheGameSpeaksWithItsOwnVoice) {
+    speech::Waiter direct;
+    speech::DispatcherClient service(direct, [] { return (const speech::SpeechdLibrary*)nullptr; });
+    CountingVoice own;
+    speech::RoutedVoice voice(own, service, [] { return true; });
+    voice.Speak(" correct ", 0);
+    voice.Speak(" wrong ", 0);
+    EXPECT_EQ(own.spoken, 2);
 }
 
 TEST(FliteSynth, HostileWordsAreSpokenAsTextInBoundedTime) {

@@ -42,7 +42,9 @@ def wait_for(predicate, timeout=10.0, what="a state"):
 
 
 class Desktop:
-    def __init__(self, program, words=None, wayland=False):
+    def __init__(self, program, words=None, wayland=False, screen_reader=None):
+        """screen_reader: "orca" runs Orca; "flag" only says on the accessibility bus that a
+        screen reader runs (the program then speaks through the speech service)."""
         self.dir = tempfile.mkdtemp(prefix="orthovane-desktop.")
         self.wayland = wayland
         self.procs = []
@@ -51,6 +53,10 @@ class Desktop:
         runtime = os.path.join(self.dir, "run")
         os.mkdir(runtime, 0o700)
         self.env["XDG_RUNTIME_DIR"] = runtime
+        # Settings live and die with the desktop: a screen reader switched on in one case must
+        # never be found on in the next, nor in the user's own session.
+        self.env["GSETTINGS_BACKEND"] = "memory"
+        self.env["HOME"] = self.dir
         # The program lives in a folder of its own, with the word list the case wants beside it.
         self.program_dir = os.path.join(self.dir, "game")
         os.mkdir(self.program_dir)
@@ -62,6 +68,8 @@ class Desktop:
             self._start_display()
             self._start_bus()
             self._start_sound()
+            if screen_reader:
+                self._start_screen_reader(orca=screen_reader == "orca")
         except BaseException:
             self.close()
             raise
@@ -70,7 +78,7 @@ class Desktop:
     # The desktop's parts.
 
     def _spawn(self, args, **kw):
-        p = subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL,
+        p = subprocess.Popen(args, env=kw.pop("env", self.env), stdin=subprocess.DEVNULL,
                              stdout=kw.pop("stdout", subprocess.DEVNULL),
                              stderr=kw.pop("stderr", subprocess.DEVNULL), **kw)
         self.procs.append(p)
@@ -138,6 +146,51 @@ class Desktop:
         wait_for(lambda: subprocess.run(["pactl", "info"], env=self.env, capture_output=True)
                  .returncode == 0, what="pulseaudio")
 
+    def _start_screen_reader(self, orca):
+        """Orca, started as the desktop starts it when the screen reader is switched on: the
+        accessibility bus says a screen reader runs, then Orca speaks through speech-dispatcher
+        (which it starts). The speech service plays on a sink of its own, and the program on the
+        desktop's, so each voice is heard apart."""
+        self._run(["gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
+                   "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
+                   "org.a11y.Status", "ScreenReaderEnabled", "<true>"], check=True)
+        self._run(["pactl", "load-module", "module-null-sink", "sink_name=reader_null",
+                   "rate=48000"], check=True)
+        self._run(["pactl", "set-default-sink", "reader_null"], check=True)
+        if not orca:
+            # The service as a screen reader would have started it, on the reader's sink.
+            self._run(["speech-dispatcher", "--spawn"], check=True)
+            return
+        prefs = os.path.join(self.dir, "orca")
+        os.mkdir(prefs)
+        self.reader_log = os.path.join(self.dir, "orca.log")
+        self._spawn(["orca", "--replace", "-u", prefs, "--debug-file", self.reader_log])
+        self.wait_for_reader(lambda said: "Screen reader on." in said, timeout=60)
+
+    def reader_said(self):
+        """Everything Orca has said so far, in order, one utterance an item."""
+        import re
+        try:
+            with open(self.reader_log, errors="replace") as f:
+                return re.findall(r"SPEECH OUTPUT: '(.*)' ?\{", f.read())
+        except FileNotFoundError:
+            return []
+
+    def wait_for_reader(self, predicate, since=0, timeout=20.0):
+        """Waits until what Orca has said since utterance `since` satisfies predicate(text).
+        Orca reacts to the program's events in its own time, and in a headless session can lag
+        one event behind, until another comes: so this waits on what it says, and while it waits
+        presses Shift now and then, which the program ignores and Orca echoes."""
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                return wait_for(lambda: predicate(" ".join(self.reader_said()[since:])), 2.0)
+            except AssertionError:
+                if time.monotonic() > deadline:
+                    raise AssertionError(f"timed out after {timeout} s waiting for the screen "
+                                         f"reader (it said {self.reader_said()[since:]})")
+                self.keys("shift")
+
     def _run(self, args, check=False):
         return subprocess.run(args, env=self.env, capture_output=True, check=check).stdout
 
@@ -152,6 +205,8 @@ class Desktop:
             except subprocess.TimeoutExpired:
                 p.kill()
                 p.wait()
+        # The speech service a screen reader started is nobody's child: it goes by its folder.
+        subprocess.run(["pkill", "-KILL", "-f", f"speech-dispatcher.*{self.dir}"], capture_output=True)
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def __enter__(self):
@@ -164,6 +219,8 @@ class Desktop:
 
     def launch(self, extra_env=None):
         env = dict(self.env, **(extra_env or {}))
+        # Beside a screen reader the desktop's sink is no longer the default one.
+        env.setdefault("PULSE_SINK", "desktop_null")
         self.game_err = open(os.path.join(self.dir, "stderr"), "w+")
         self.game = subprocess.Popen([self.program], env=env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=self.game_err)
@@ -284,20 +341,20 @@ class Desktop:
 
     # Hearing it.
 
-    def record(self):
-        return Recording(self)
+    def record(self, sink="desktop_null"):
+        return Recording(self, sink)
 
 
 class Recording:
     """What the sound server plays, from the moment it is made until stop(). Read as it grows,
     a little at a time: reading it whole at every poll would itself load the machine."""
 
-    def __init__(self, desktop):
+    def __init__(self, desktop, sink):
         import array
         self.path = os.path.join(desktop.dir, f"heard-{time.monotonic_ns()}.raw")
         self.file = open(self.path, "wb")
         self.proc = subprocess.Popen(
-            ["parec", "--device=desktop_null.monitor", "--raw", "--format=s16le",
+            ["parec", f"--device={sink}.monitor", "--raw", "--format=s16le",
              f"--rate={RATE}", "--channels=1", "--latency-msec=10"],
             env=desktop.env, stdout=self.file, stderr=subprocess.DEVNULL)
         desktop.procs.append(self.proc)
