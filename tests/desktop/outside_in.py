@@ -243,12 +243,19 @@ def screen_reader():
         d.keys("Return")
         results = d.find("list", "Results")
         wait_for(lambda: results.get_child_count() == 1, what="the answer to be checked")
+        # Say Again from the keyboard: the word again, then the focus back in the entry box.
+        mark = len(d.reader_said())
+        d.keys("Tab")
+        d.wait_for_reader(lambda s: "Say Again" in s, mark)
+        mark = len(d.reader_said())
+        d.keys("space")
+        d.wait_for_reader(lambda s: "Answer" in s, mark)
         mark = len(d.reader_said())
         d.keys("Tab", "Tab")
         d.wait_for_reader(lambda s: "Stop" in s, mark)
-        mark = len(d.reader_said())
+        stopping = len(d.reader_said())
         d.keys("space")
-        d.wait_for_reader(lambda s: "0 Correct Out Of 1" in s, mark)
+        d.wait_for_reader(lambda s: "0 Correct Out Of 1" in s, stopping)
 
         said = d.reader_said()
         heard_own, heard_service = own.phrases(), service.phrases()
@@ -259,6 +266,8 @@ def screen_reader():
         expect(not any("frog" in u.lower() for u in said), f"the screen reader said the word: {said}")
         expect(not any("Type the word" in u for u in said[playing:]),
                f"the entry box's help repeated during play: {said[playing:]}")
+        expect(not any("Results" in u for u in said[playing:stopping]),
+               f"the results read out during play: {said[playing:stopping]}")
 
 
 if __name__ == "__main__":
