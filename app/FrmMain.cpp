@@ -46,8 +46,8 @@ FrmMain::FrmMain(::runtime::Runtime& rt, ::runtime::Random& rnd)
     Label1.setToolTip(QStringLiteral(" Click To Changle Level "));
 }
 
-ListBox& FrmMain::Pool(int level) {
-    std::array<ListBox*, 6> pools{&List1, &List2, &List3, &List4, &List5, &List6};
+const ListBox& FrmMain::Pool(int level) const {
+    const std::array<const ListBox*, 6> pools{&List1, &List2, &List3, &List4, &List5, &List6};
     return *pools.at(std::size_t(level - 1));
 }
 

@@ -6,6 +6,7 @@
 #include "app/GameState.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace runtime {
@@ -67,7 +68,8 @@ class FrmMain {
     ::runtime::Random& random;
 
     // Level k (1..6) always uses pool List k.
-    ListBox& Pool(int level);
+    ListBox& Pool(int level) { return const_cast<ListBox&>(std::as_const(*this).Pool(level)); }
+    const ListBox& Pool(int level) const;
     // Every control, in design order.
     std::vector<Control*> Controls();
 };

@@ -11,16 +11,6 @@
 
 using namespace testsupport;
 
-namespace {
-
-QStringList poolOf(app::ListBox& p) {
-    QStringList out;
-    for (qsizetype i = 0; i < p.ListCount(); ++i) out << p.List(i);
-    return out;
-}
-
-}  // namespace
-
 TEST(DrawBag, PicksTheSameItemForTheSameKAsAPlainList) {
     std::mt19937 gen(1);
     // Sizes around a 64-bit word and around each level of the tree (1,024 and 16,384 items).
@@ -58,7 +48,7 @@ TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
     for (int i = 0; i < 25; ++i) words << QStringLiteral("w%1").arg(i);
     g.fillPool(2, words);
     g.commands.rules().PickLevelWords(g.form.List2);
-    const QStringList after = poolOf(g.form.List2);
+    const QStringList after = itemsOf(g.form.List2);
     EXPECT_NE(after, words);
     QStringList sorted = after;
     sorted.sort();
@@ -69,7 +59,7 @@ TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
 
     // The next draw shuffles the new order again.
     g.commands.rules().PickLevelWords(g.form.List2);
-    EXPECT_NE(poolOf(g.form.List2), after);
+    EXPECT_NE(itemsOf(g.form.List2), after);
 }
 
 TEST(PickLevelWords, ShortAndEmptyPoolsLeaveEmptySlots) {
@@ -107,10 +97,10 @@ TEST(PickLevelWords, ReseedsFromTheClockBeforeEveryDrawYetKeepsMoving) {
     a.commands.rules().PickLevelWords(a.form.List3);
     b.commands.rules().PickLevelWords(b.form.List3);
     // Same generator, same clock: the same order, so the draw is reproducible in tests...
-    EXPECT_EQ(poolOf(a.form.List3), poolOf(b.form.List3));
+    EXPECT_EQ(itemsOf(a.form.List3), itemsOf(b.form.List3));
     // ...and yet not the identity or a constant pick: the order is well mixed.
     int fixedPoints = 0;
-    const QStringList after = poolOf(a.form.List3);
+    const QStringList after = itemsOf(a.form.List3);
     for (int i = 0; i < 200; ++i) fixedPoints += after.at(i) == words.at(i);
     EXPECT_LT(fixedPoints, 10);
 }

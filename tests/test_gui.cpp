@@ -4,10 +4,9 @@
 #include "platform/ClickLabel.h"
 #include "platform/EntryBox.h"
 #include "platform/ErrorReport.h"
-#include "platform/FormView.h"
-#include "platform/QtRuntime.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
+#include "support/Window.h"
 
 #include <gtest/gtest.h>
 #include <QAccessible>
@@ -57,18 +56,12 @@ struct MessageBoxWatcher {
     }
 };
 
-struct Gui {
+struct Gui : Window {
     TempDir dir;
     Journal journal;
-    std::vector<int> ends;
-    platform::QtRuntime runtime{[this](int status) { ends.push_back(status); }};
-    ::runtime::MixingRandom random{5};
-    app::FrmMain form{runtime, random};
-    commands::Commands commands{form};
-    platform::FormView view{form, runtime};
     RecordingVoice* voice = nullptr;
 
-    explicit Gui(const QByteArray& words = starterWords(), bool withFile = true) {
+    explicit Gui(const QByteArray& words = starterWords(), bool withFile = true) : Window(5) {
         const QString path = withFile ? dir.write("Words.txt", words) : dir.path("Words.txt");
         commands.Form_Load(
             [this] {

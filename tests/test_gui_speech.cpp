@@ -5,13 +5,12 @@
 #include "platform/EntryBox.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventLoopWaiter.h"
-#include "platform/FormView.h"
-#include "platform/QtRuntime.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
 #include "support/Recorders.h"
 #include "support/SoundCapture.h"
+#include "support/Window.h"
 
 #include <QtGui/qpa/qwindowsysteminterface.h>
 #include <gtest/gtest.h>
@@ -74,25 +73,20 @@ void queueClick(QWindow* w, QPoint at) {
 
 // A real window with the real voice, playing into the test run's sound server.
 struct SpeakingWindow {
+    Window window{3};
     Journal journal;
-    std::vector<int> ends;
-    platform::QtRuntime runtime{[this](int s) { ends.push_back(s); }};
-    ::runtime::MixingRandom random{3};
-    app::FrmMain form{runtime, random};
-    commands::Commands commands{form};
-    platform::FormView view{form, runtime};
     speech::FliteSynth synth;
     speech::PulseOutput out;
     CutWatch watch{out};
-    platform::EventLoopWaiter waiter{runtime.gate()};
+    platform::EventLoopWaiter waiter{window.runtime.gate()};
     speech::SpeechVoice voice{synth, watch, waiter};
 
     SpeakingWindow() {
         EXPECT_FALSE(testSoundServer().isEmpty());
         EXPECT_TRUE(out.open(16000));
-        form.state.Voice = std::make_unique<JournalingVoice>(voice, journal);
-        form.Me.Show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+        window.form.state.Voice = std::make_unique<JournalingVoice>(voice, journal);
+        window.form.Me.Show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window.view));
     }
 };
 
@@ -100,8 +94,8 @@ struct SpeakingWindow {
 
 TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
     SpeakingWindow w;
-    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter, voice] =
-        w;
+    auto& [shown, journal, synth, out, watch, waiter, voice] = w;
+    auto& [ends, runtime, random, form, commands, view] = shown;
     for (const char* word : {"cat", "dog", "sun"}) form.List1.AddItem(QString::fromLatin1(word));
     QWindow* window = view.windowHandle();
 
@@ -134,8 +128,8 @@ TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
 
 TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
     SpeakingWindow w;
-    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter, voice] =
-        w;
+    auto& [shown, journal, synth, out, watch, waiter, voice] = w;
+    auto& [ends, runtime, random, form, commands, view] = shown;
 
     QTimer::singleShot(300, [&] {
         QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
@@ -149,8 +143,8 @@ TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
 
 TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
     SpeakingWindow w;
-    auto& [journal, ends, runtime, random, form, commands, view, synth, out, watch, waiter, voice] =
-        w;
+    auto& [shown, journal, synth, out, watch, waiter, voice] = w;
+    auto& [ends, runtime, random, form, commands, view] = shown;
     // A tooltip, and a message box of the game's own, come and go in the middle of a phrase.
     QTimer::singleShot(200, [&] {
         QToolTip::showText(view.mapToGlobal(QPoint(5, 5)), QStringLiteral("notice"), &view);

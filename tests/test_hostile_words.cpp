@@ -21,10 +21,7 @@ Pools loadPools(const QString& path, int* error = nullptr) {
     const int e = wordstore::loadWords(g.form, path);
     if (error) *error = e;
     Pools pools;
-    for (int level = 1; level <= 6; ++level) {
-        auto& p = g.form.Pool(level);
-        for (qsizetype i = 0; i < p.ListCount(); ++i) pools[level] << p.List(i);
-    }
+    for (int level = 1; level <= 6; ++level) pools[level] = itemsOf(g.form.Pool(level));
     return pools;
 }
 

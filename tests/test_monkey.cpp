@@ -4,9 +4,8 @@
 // any failure can be replayed; the game's invariants are checked after every one.
 #include "platform/ClickLabel.h"
 #include "platform/EntryBox.h"
-#include "platform/FormView.h"
-#include "platform/QtRuntime.h"
 #include "support/Recorders.h"
+#include "support/Window.h"
 #include "wordstore/Loader.h"
 
 #include <gtest/gtest.h>
@@ -41,12 +40,8 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
     for (unsigned seed : {1u, 2u, 3u}) {
         SCOPED_TRACE(seed);
         Journal journal;
-        std::vector<int> ends;
-        platform::QtRuntime runtime([&](int s) { ends.push_back(s); });
-        ::runtime::MixingRandom random(seed);
-        app::FrmMain form(runtime, random);
-        commands::Commands commands(form);
-        platform::FormView view(form, runtime);
+        Window w(seed);
+        auto& [ends, runtime, random, form, commands, view] = w;
         form.state.Voice = std::make_unique<RecordingVoice>(journal);
         const QStringList words = {"cat",           "dog",        "sun",        "apple",
                                    "house",         "garden",     "window",     "elephant",

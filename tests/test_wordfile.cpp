@@ -16,12 +16,7 @@ using namespace testsupport;
 
 namespace {
 
-QStringList pool(const app::FrmMain& f, int level) {
-    auto& p = const_cast<app::FrmMain&>(f).Pool(level);
-    QStringList out;
-    for (qsizetype i = 0; i < p.ListCount(); ++i) out << p.List(i);
-    return out;
-}
+QStringList pool(const app::FrmMain& f, int level) { return itemsOf(f.Pool(level)); }
 
 struct Loaded {
     Game g;

@@ -65,10 +65,12 @@ void Game::answerLevelCorrectly(int wrongAnswers) {
     }
 }
 
-QStringList Game::results() const {
+QStringList itemsOf(const app::ListBox& list) {
     QStringList lines;
-    for (qsizetype i = 0; i < form.List7.ListCount(); ++i) lines.append(form.List7.List(i));
+    for (qsizetype i = 0; i < list.ListCount(); ++i) lines.append(list.List(i));
     return lines;
 }
+
+QStringList Game::results() const { return itemsOf(form.List7); }
 
 }  // namespace testsupport

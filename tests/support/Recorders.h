@@ -24,6 +24,9 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
 
 namespace testsupport {
 
+// The lines of a list control, in order.
+QStringList itemsOf(const app::ListBox& list);
+
 // The effects of the game, in the order they happened: speech, DoEvents, message boxes, end.
 struct Journal {
     QStringList entries;
