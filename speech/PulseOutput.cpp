@@ -13,7 +13,9 @@
 
 namespace speech {
 
-PulseOutput::PulseOutput(QString server) : server_(std::move(server)) {}
+PulseOutput::Loader PulseOutput::defaultLoader() { return &PulseLibrary::Get; }
+
+PulseOutput::PulseOutput(QString server, Loader load) : server_(std::move(server)), load_(load) {}
 
 PulseOutput::~PulseOutput() {
     if (opening_.valid()) opening_.wait();
@@ -29,7 +31,7 @@ void PulseOutput::openInBackground(int sampleRate,
 
 bool PulseOutput::connect(int sampleRate) {
     disconnect();
-    pa_ = PulseLibrary::Get();
+    pa_ = load_();
     if (!pa_) {
         lastError_ = QStringLiteral("the PulseAudio client library is not installed");
         return false;

@@ -20,8 +20,11 @@ struct PulseLibrary;
 // again; if that fails too it is the run-time error of the failed call.
 class PulseOutput final : public AudioOutput {
   public:
+    // The client library is loaded with the first connect, not before; a test can hand in a
+    // table of its own to make writing, draining or reconnecting fail.
+    using Loader = const PulseLibrary* (*)();
     // `server` empty: the default server.
-    explicit PulseOutput(QString server = QString());
+    explicit PulseOutput(QString server = QString(), Loader load = defaultLoader());
     ~PulseOutput() override;
 
     // Connects ahead of the first phrase; false (with lastError) when there is no server.
@@ -41,11 +44,13 @@ class PulseOutput final : public AudioOutput {
     const QString& lastError() const { return lastError_; }
 
   private:
+    static Loader defaultLoader();
     bool connect(int sampleRate);
     void disconnect();
     bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);
 
     QString server_;
+    Loader load_;
     std::future<void> opening_;
     const PulseLibrary* pa_ = nullptr;  // loaded with the first connect
     pa_simple* stream_ = nullptr;

@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Orthovane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Sound server faults for real: the test runs its own PulseAudio server, kills it in the middle of
-// a phrase, and starts it again.
+// Sound server faults: for real, with the test's own PulseAudio server killed in the middle of a
+// phrase and started again; and forced, through a client library that fails where it is told.
 #include "runtime/RuntimeError.h"
 #include "speech/FliteSynth.h"
+#include "speech/PulseLibrary.h"
 #include "speech/PulseOutput.h"
 #include "speech/Voice.h"
 #include "support/TempDir.h"
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QThread>
 #include <chrono>
+#include <set>
 #include <thread>
 
 using namespace testsupport;
@@ -108,4 +110,82 @@ TEST(SoundFaults, AServerThatAppearsLaterIsUsed) {
     server.start();
     out.play(synth.synthesize(" wrong "));
     EXPECT_TRUE(out.connected());
+}
+
+namespace {
+
+// A sound library that fails where a test says, counting the calls the server would get: the
+// write, drain and reconnect paths without a server being killed.
+struct Faults {
+    int opens = 0;
+    int refuseOpensFrom = 1 << 30;  // the n-th open (counting from 1) and every one after fail
+    std::set<int> failingWrites, failingDrains;  // which calls fail, counting from 1
+    int writes = 0, drains = 0;
+    std::size_t bytesSinceOpen = 0;
+};
+Faults faults;
+int aStream;
+
+pa_simple* fakeNew(const char*, const char*, pa_stream_direction_t, const char*, const char*,
+                   const pa_sample_spec*, const pa_channel_map*, const pa_buffer_attr*,
+                   int* error) {
+    if (++faults.opens >= faults.refuseOpensFrom) {
+        *error = 1;
+        return nullptr;
+    }
+    faults.bytesSinceOpen = 0;
+    return reinterpret_cast<pa_simple*>(&aStream);
+}
+int fakeWrite(pa_simple*, const void*, std::size_t bytes, int* error) {
+    if (faults.failingWrites.count(++faults.writes)) return *error = 1, -1;
+    faults.bytesSinceOpen += bytes;
+    return 0;
+}
+int fakeDrain(pa_simple*, int* error) {
+    return faults.failingDrains.count(++faults.drains) ? (*error = 1, -1) : 0;
+}
+int fakeFlush(pa_simple*, int*) { return 0; }
+void fakeFree(pa_simple*) {}
+const char* fakeError(int) { return "forced"; }
+std::size_t fakeBytes(pa_usec_t, const pa_sample_spec*) { return 1920; }
+const speech::PulseLibrary* faultyLibrary() {
+    static const speech::PulseLibrary api{fakeNew,   fakeFree,  fakeWrite, fakeDrain,
+                                          fakeFlush, fakeError, fakeBytes};
+    return &api;
+}
+
+}  // namespace
+
+TEST(SoundFaults, AFailedWriteOrDrainReconnectsOnceAndPlaysThePhraseAgain) {
+    speech::FliteSynth synth;
+    const auto pcm = synth.synthesize(" correct ");
+    const std::size_t silence = 1600 * sizeof(std::int16_t);  // written on every connect
+    const std::size_t phrase = pcm.samples.size() * sizeof(std::int16_t);
+    struct Case {
+        const char* what;
+        std::set<int> writes, drains;
+        int refuseOpensFrom;
+        bool heard;
+    };
+    for (const Case& c : {Case{"a write fails mid-phrase", {3}, {}, 1 << 30, true},
+                          Case{"the drain fails", {}, {1}, 1 << 30, true},
+                          Case{"it fails again after reconnecting", {3, 8}, {}, 1 << 30, false},
+                          Case{"the server cannot be reached again", {3}, {}, 2, false}}) {
+        SCOPED_TRACE(c.what);
+        faults = Faults{};
+        faults.failingWrites = c.writes;
+        faults.failingDrains = c.drains;
+        faults.refuseOpensFrom = c.refuseOpensFrom;
+        speech::PulseOutput out(QString(), faultyLibrary);
+        ASSERT_TRUE(out.open(16000));
+        try {
+            out.play(pcm);
+            EXPECT_TRUE(c.heard) << "a phrase that could not be played was reported as heard";
+            EXPECT_EQ(faults.opens, 2);
+            EXPECT_EQ(faults.bytesSinceOpen, silence + phrase) << "the phrase replayed whole";
+        } catch (const ::runtime::RuntimeError& e) {
+            EXPECT_FALSE(c.heard);
+            EXPECT_EQ(e.number(), ::runtime::Err::AutomationError);
+        }
+    }
 }
