@@ -10,13 +10,19 @@
 #include "platform/QtRuntime.h"
 #include "platform/ScreenReaderWatch.h"
 #include "runtime/Random.h"
+#include "speech/DispatcherClient.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
 #include "speech/RoutedVoice.h"
 #include "speech/SpeechVoice.h"
+#include "speech/Voice.h"
 #include "wordstore/Loader.h"
 
 #include <QApplication>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QString>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <random>

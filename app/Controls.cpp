@@ -6,6 +6,7 @@
 #include "runtime/RuntimeError.h"
 
 #include <QMetaMethod>
+#include <utility>
 
 namespace app {
 

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringView>
 #include <functional>
 
 namespace app {

@@ -5,7 +5,9 @@
 #include "app/Controls.h"
 #include "app/GameState.h"
 
+#include <QString>
 #include <array>
+#include <cstddef>
 #include <utility>
 #include <vector>
 

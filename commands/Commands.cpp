@@ -2,13 +2,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commands/Commands.h"
 
+#include "app/Controls.h"
 #include "app/FrmMain.h"
+#include "app/GameState.h"
 #include "runtime/Runtime.h"
+#include "runtime/RuntimeError.h"
 #include "speech/Voice.h"
 #include "wordstore/Loader.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
 
 namespace commands {
 

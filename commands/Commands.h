@@ -4,6 +4,7 @@
 
 #include "game/Game.h"
 
+#include <QString>
 #include <functional>
 #include <memory>
 

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <type_traits>
+#include <iterator>
+#include <utility>
 
 namespace game {
 

@@ -2,13 +2,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/Game.h"
 
+#include "app/Controls.h"
 #include "app/FrmMain.h"
+#include "app/GameState.h"
+#include "app/StringList.h"
 #include "game/DrawBag.h"
 #include "runtime/Random.h"
 #include "runtime/Runtime.h"
 #include "speech/Voice.h"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace game {
 

@@ -7,11 +7,23 @@
 #include "platform/ErrorReport.h"
 #include "platform/QtRuntime.h"
 
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QAccessibleValueChangeEvent>
+#include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
+#include <QLatin1String>
 #include <QMouseEvent>
+#include <QObject>
+#include <QPointF>
+#include <QRect>
+#include <QStringList>
+#include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QVariant>
+#include <array>
 
 namespace platform {
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QString>
 
 namespace app {
 class Label;

@@ -7,6 +7,9 @@
 #include "platform/QtRuntime.h"
 
 #include <QKeyEvent>
+#include <QObject>
+#include <QString>
+#include <QStringView>
 #include <QValidator>
 
 namespace platform {

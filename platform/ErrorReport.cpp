@@ -3,7 +3,9 @@
 #include "platform/ErrorReport.h"
 
 #include "app/FrmMain.h"
+#include "platform/InputGate.h"
 #include "platform/QtRuntime.h"
+#include "runtime/Runtime.h"
 #include "runtime/RuntimeError.h"
 
 #include <new>

@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QMetaObject>
+#include <QObject>
 #include <thread>
 
 namespace platform {

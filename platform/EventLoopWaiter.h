@@ -4,6 +4,9 @@
 
 #include "speech/Waiter.h"
 
+#include <functional>
+#include <stop_token>
+
 namespace platform {
 
 class InputGate;

@@ -4,9 +4,11 @@
 
 #include <unistd.h>
 #include <QEvent>
+#include <QObject>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
+#include <utility>
 
 namespace platform {
 

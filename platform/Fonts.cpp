@@ -3,7 +3,9 @@
 #include "platform/Fonts.h"
 
 #include <QFontDatabase>
+#include <QStringList>
 #include <QtMath>
+#include <initializer_list>
 
 namespace platform {
 

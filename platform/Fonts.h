@@ -5,6 +5,7 @@
 #include "app/Controls.h"
 
 #include <QFont>
+#include <QString>
 
 namespace platform {
 

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FormView.h"
 
+#include "app/Controls.h"
 #include "app/FrmMain.h"
 #include "platform/ClickLabel.h"
 #include "platform/EntryBox.h"
@@ -11,15 +12,28 @@
 #include "platform/QtRuntime.h"
 #include "platform/ResultsList.h"
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QColor>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QListWidget>
+#include <QLabel>
+#include <QLatin1String>
+#include <QListWidgetItem>
+#include <QObject>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRect>
 #include <QScreen>
+#include <QSize>
+#include <QString>
+#include <QStringView>
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 // The icons are compiled into this static library; nothing refers to them by symbol, so without
 // this the linker would leave them out of the program. Outside any namespace, as Qt requires.

@@ -3,10 +3,15 @@
 #include "platform/InputGate.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPointF>
 #include <QStyleHints>
 #include <QWindow>
+#include <algorithm>
+#include <utility>
 
 namespace platform {
 

@@ -5,13 +5,17 @@
 #include "app/Controls.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QRect>
 #include <QScreen>
 #include <QThread>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 namespace platform {
 

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <ctime>
 #include <functional>

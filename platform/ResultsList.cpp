@@ -2,11 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ResultsList.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QListWidgetItem>
 #include <QMenu>
+#include <QRect>
+#include <QStringList>
 
 namespace platform {
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <QString>
 
 namespace platform {
 

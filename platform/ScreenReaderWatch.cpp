@@ -3,9 +3,12 @@
 #include "platform/ScreenReaderWatch.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QVariant>
 
 namespace platform {
 

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime/RuntimeError.h"
 
+#include <utility>
+
 namespace runtime {
 
 QString standardDescription(int number) {

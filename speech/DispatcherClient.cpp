@@ -5,6 +5,9 @@
 #include "speech/FliteSynth.h"
 #include "speech/SpeechdLibrary.h"
 
+#include <speech-dispatcher/libspeechd.h>
+#include <speech-dispatcher/speechd_types.h>
+#include <QByteArray>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>

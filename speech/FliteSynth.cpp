@@ -8,7 +8,11 @@
 #include <algorithm>
 
 extern "C" {
+#include <flite/cst_voice.h>
+#include <flite/cst_wave.h>
 #include <flite/flite.h>
+#include <QStringView>
+#include <vector>
 cst_voice* register_cmu_us_kal16(const char* voxdir);
 }
 

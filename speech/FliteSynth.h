@@ -4,6 +4,7 @@
 
 #include "speech/Pcm.h"
 
+#include <QByteArray>
 #include <QString>
 
 struct cst_voice_struct;

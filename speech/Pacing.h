@@ -4,6 +4,8 @@
 
 #include "speech/Pcm.h"
 
+#include <cstddef>
+
 namespace speech {
 
 // The engine pads every phrase with about a quarter second of near-silence before its first sound

@@ -4,6 +4,8 @@
 
 #include "speech/SharedLibrary.h"
 
+#include <dlfcn.h>
+
 namespace speech {
 
 namespace {

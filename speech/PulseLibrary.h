@@ -4,6 +4,7 @@
 
 #include <pulse/simple.h>
 
+#include <pulse/sample.h>
 #include <cstddef>
 
 namespace speech {

@@ -6,9 +6,15 @@
 
 #include "speech/PulseLibrary.h"
 
+#include <pulse/def.h>
+#include <pulse/sample.h>
+#include <QByteArray>
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace speech {

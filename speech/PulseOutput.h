@@ -3,10 +3,12 @@
 #pragma once
 
 #include "speech/AudioOutput.h"
+#include "speech/Pcm.h"
 
 #include <QString>
 #include <functional>
 #include <future>
+#include <stop_token>
 
 struct pa_simple;
 

@@ -3,6 +3,8 @@
 #include "speech/SpeechVoice.h"
 
 #include <exception>
+#include <stop_token>
+#include <utility>
 
 namespace speech {
 

@@ -4,9 +4,11 @@
 
 #include "speech/AudioOutput.h"
 #include "speech/FliteSynth.h"
+#include "speech/Pcm.h"
 #include "speech/Voice.h"
 #include "speech/Waiter.h"
 
+#include <QString>
 #include <QStringList>
 #include <map>
 

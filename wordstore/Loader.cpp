@@ -2,9 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wordstore/Loader.h"
 
+#include "app/Controls.h"
 #include "app/FrmMain.h"
+#include "app/GameState.h"
+#include "runtime/RuntimeError.h"
 #include "wordstore/WordFile.h"
 
+#include <QStringView>
+#include <cstddef>
+#include <new>
 #include <vector>
 
 namespace wordstore {

@@ -8,7 +8,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QByteArray>
+#include <algorithm>
 #include <cerrno>
+#include <string>
 #include <vector>
 
 namespace wordstore {

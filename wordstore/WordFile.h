@@ -3,8 +3,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <memory>
-#include <string>
 
 namespace wordstore {
 
