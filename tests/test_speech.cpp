@@ -165,7 +165,10 @@ TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
         voice.Speak(" correct ", 0);
         EXPECT_EQ(own.spoken, 1) << "with no screen reader the game's own voice speaks";
     }
-    std::system(("pkill -KILL -f 'speech-dispatcher.*" + folder + "'").constData());
+    // The service goes with the test; it would otherwise linger until its idle timeout.
+    const int status =
+        std::system(("pkill -KILL -f 'speech-dispatcher.*" + folder + "'").constData());
+    EXPECT_EQ(status, 0) << "the speech service the test started was not found";
 }
 
 TEST(RoutedVoice, WithoutTheServiceTheGameSpeaksWithItsOwnVoice) {
