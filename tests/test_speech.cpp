@@ -165,9 +165,10 @@ TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
         voice.Speak(" correct ", 0);
         EXPECT_EQ(own.spoken, 1) << "with no screen reader the game's own voice speaks";
     }
-    // The service goes with the test; it would otherwise linger until its idle timeout.
+    // The service goes with the test; it would otherwise linger until its idle timeout. (The
+    // bracket keeps pkill from matching the shell that runs it.)
     const int status =
-        std::system(("pkill -KILL -f 'speech-dispatcher.*" + folder + "'").constData());
+        std::system(("pkill -KILL -f '[s]peech-dispatcher.*" + folder + "'").constData());
     EXPECT_EQ(status, 0) << "the speech service the test started was not found";
 }
 
