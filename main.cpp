@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
     app::FrmMain form(runtime, random);
     commands::Commands commands(form);
     platform::FormView view(form, runtime);
-    platform::reportFirstFrame(view);
 
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
@@ -72,5 +71,8 @@ int main(int argc, char** argv) {
         commands.Form_Load(createVoice,
                            wordstore::wordFilePath(QCoreApplication::applicationDirPath()));
     });
+    // Watched last, so it is told of the first frame first, before the work that waits for it
+    // (preparing the verdicts, opening the sound) is counted as start-up.
+    platform::reportFirstFrame(view);
     return application.exec();
 }
