@@ -15,8 +15,9 @@ check() {  # check NAME CONDITION-STATUS
   if [ "$2" -eq 0 ]; then passes=$((passes + 1)); echo "ok: $1"; return 0; fi
   failures=$((failures + 1)); echo "FAILED: $1"; return 1
 }
-window() {
-  for _ in $(seq 100); do
+window() {  # up to 20 s, while the program lives: a sanitized build on a busy machine is slow
+  for _ in $(seq 400); do
+    kill -0 "$pid" 2>/dev/null || return 1
     id=$(xwininfo -root -tree | grep '("orthovane" "Orthovane")' | grep -v '446x' | awk '{print $1}' | head -1)
     if [ -n "$id" ] && xwininfo -id "$id" | grep -q 'IsViewable'; then echo "$id"; return 0; fi
     sleep 0.05
@@ -41,7 +42,11 @@ export QT_QPA_PLATFORM=xcb
 run_tests() {
   # 1. Start-up: the window appears, and without a sound server the program says so once.
   PULSE_SERVER=unix:/nonexistent/orthovane "$program" 2>"$work/err" & pid=$!
-  id=$(window); check "the window appears" $? || { kill -9 "$pid"; return 1; }
+  id=$(window); check "the window appears" $? || {
+    kill -0 "$pid" 2>/dev/null || echo "the program ended: $(wait "$pid"; echo "status $?")"
+    echo "its standard error:"; cat "$work/err"
+    kill -9 "$pid" 2>/dev/null; return 1
+  }
   geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
   [ "$geometry" = "714x62" ]; check "the start window is 714x62 (got $geometry)" $?
   for _ in $(seq 40); do  # the icon follows the first frame
