@@ -4,6 +4,8 @@
   verdict  from the Enter key event sent to the window to the first audible sample of the verdict
   pause    from the verdict's last audible sample to the next prompt's first
   gaps     silences of 120 ms or more inside a phrase (the output running dry)
+  off      phrases heard more than 50 ms longer or shorter than the game's voice makes them (a
+           short underrun stretches a phrase without splitting it)
 with both cores kept busy by two spinning processes unless --idle is given.
   heard.py PROGRAM [--answers N] [--idle]     prints key=value lines
 """
@@ -21,7 +23,7 @@ import Xlib.ext.xtest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "desktop"))
-from desktop import RATE, Desktop  # noqa: E402
+from desktop import RATE, Desktop, phrase_length  # noqa: E402
 
 THRESHOLD = 300  # an audible sample, as the tests count one
 
@@ -45,12 +47,15 @@ def main():
     ap.add_argument("program")
     ap.add_argument("--answers", type=int, default=9)
     ap.add_argument("--idle", action="store_true")
+    ap.add_argument("--phrase-tool", help="phrase_pcm (default: tests/phrase_pcm beside PROGRAM)")
     ap.add_argument("--service", action="store_true",
                     help="as beside a screen reader: heard through the desktop's speech service")
     args = ap.parse_args()
     hogs = [] if args.idle else [subprocess.Popen(["sh", "-c", "while :; do :; done"])
                                  for _ in range(os.cpu_count() or 2)]
-    verdicts, pauses, gaps = [], [], 0
+    tool = args.phrase_tool or os.path.join(os.path.dirname(os.path.abspath(args.program)),
+                                            "tests", "phrase_pcm")
+    verdicts, pauses, gaps, off = [], [], 0, 0
     try:
         with Desktop(args.program, "cat\n" * 12,
                      screen_reader="flag" if args.service else None) as d:
@@ -73,6 +78,11 @@ def main():
                 verdicts.append((onset - mark) / RATE * 1000)
                 verdict, prompt = after[len(before)], after[len(before) + 1]
                 pauses.append((prompt[0] - verdict[1]) * 1000)
+                # Through the game's own voice each phrase should last as the voice makes it.
+                if not args.service:
+                    said = [" correct " if n % 2 == 0 else " wrong ", "Spell Word cat"]
+                    for (b, e), text in zip((verdict, prompt), said):
+                        off += abs((e - b) - phrase_length(tool, text)) > 0.05
                 gaps += len(after) - len(before) - 2
     finally:
         for h in hogs:
@@ -85,6 +95,8 @@ def main():
     print(f"pause_ms_median={statistics.median(pauses):.1f}")
     print(f"pause_ms_range={min(pauses):.0f}..{max(pauses):.0f}")
     print(f"gaps_inside_phrases={gaps}")
+    if not args.service:
+        print(f"phrases_off_length={off}")
     print(f"load={'idle' if args.idle else 'both cores busy'}")
     print(f"route={'speech service' if args.service else 'own voice'}")
 
