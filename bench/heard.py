@@ -78,8 +78,9 @@ def main():
                 verdicts.append((onset - mark) / RATE * 1000)
                 verdict, prompt = after[len(before)], after[len(before) + 1]
                 pauses.append((prompt[0] - verdict[1]) * 1000)
-                # Through the game's own voice each phrase should last as the voice makes it.
-                if not args.service:
+                # Through the game's own voice each phrase should last as the voice makes it. Only
+                # within the first level: its last answer's next prompt is another level's.
+                if not args.service and n < 9:
                     said = [" correct " if n % 2 == 0 else " wrong ", "Spell Word cat"]
                     for (b, e), text in zip((verdict, prompt), said):
                         off += abs((e - b) - phrase_length(tool, text)) > 0.05
