@@ -59,8 +59,7 @@ DispatcherClient::~DispatcherClient() { disconnect(); }
 bool DispatcherClient::connect() {
     if (connection_) return true;
     const auto now = std::chrono::steady_clock::now();
-    if (attempted_ && now - lastAttempt_ < RetryAfter) return false;
-    attempted_ = true;
+    if (lastAttempt_ && now - *lastAttempt_ < RetryAfter) return false;
     lastAttempt_ = now;
     if (!spd_) spd_ = load_();
     if (!spd_) return false;

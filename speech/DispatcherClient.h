@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <chrono>
+#include <optional>
 
 namespace speech {
 
@@ -46,8 +47,7 @@ class DispatcherClient {
     Loader load_;
     const SpeechdLibrary* spd_ = nullptr;
     void* connection_ = nullptr;  // the library's SPDConnection, a type it gives no name to forward
-    bool attempted_ = false;
-    std::chrono::steady_clock::time_point lastAttempt_;
+    std::optional<std::chrono::steady_clock::time_point> lastAttempt_;
 };
 
 }  // namespace speech

@@ -7,6 +7,7 @@
 #include "speech/PulseOutput.h"
 #include "speech/RoutedVoice.h"
 #include "speech/SpeechVoice.h"
+#include "support/Recorders.h"
 #include "support/SoundCapture.h"
 #include "support/TempDir.h"
 
@@ -127,14 +128,6 @@ TEST(SpeechVoice, SpeaksEachPhraseInTurn) {
     EXPECT_LT(spans.front().begin, spans.back().begin);
 }
 
-namespace {
-// Stands in for the game's own voice where a test only asks whether it was used.
-struct CountingVoice final : speech::Voice {
-    int spoken = 0;
-    int Speak(const QString&, int) override { return ++spoken; }
-};
-}  // namespace
-
 TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
     ASSERT_FALSE(testSoundServer().isEmpty());
     // A speech service of this test's own, started on first use: the runtime folder it is found
@@ -145,7 +138,8 @@ TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
     ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
     ::setenv("XDG_RUNTIME_DIR", folder.constData(), 1);
     speech::Waiter direct;
-    CountingVoice own;
+    Journal journal;
+    RecordingVoice own(journal);
     bool screenReader = true;
     {
         speech::DispatcherClient service(direct);
@@ -153,7 +147,7 @@ TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
         SoundCapture capture;
         voice.Speak("Spell Word elephant", 0);
         const auto heard = capture.stop();
-        EXPECT_EQ(own.spoken, 0) << "said by the game's own voice, not the service";
+        EXPECT_EQ(journal.spoken().size(), 0) << "said by the game's own voice, not the service";
         // Heard whole before Speak returned: one stretch of sound, as long as a phrase, with
         // silence after it.
         const auto spans = soundSpans(heard, SoundCapture::Rate / 2);
@@ -163,7 +157,8 @@ TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
 
         screenReader = false;
         voice.Speak(" correct ", 0);
-        EXPECT_EQ(own.spoken, 1) << "with no screen reader the game's own voice speaks";
+        EXPECT_EQ(journal.spoken().size(), 1)
+            << "with no screen reader the game's own voice speaks";
     }
     // The service goes with the test; it would otherwise linger until its idle timeout. (The
     // bracket keeps pkill from matching the shell that runs it.)
@@ -175,11 +170,12 @@ TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
 TEST(RoutedVoice, WithoutTheServiceTheGameSpeaksWithItsOwnVoice) {
     speech::Waiter direct;
     speech::DispatcherClient service(direct, [] { return (const speech::SpeechdLibrary*)nullptr; });
-    CountingVoice own;
+    Journal journal;
+    RecordingVoice own(journal);
     speech::RoutedVoice voice(own, service, [] { return true; });
     voice.Speak(" correct ", 0);
     voice.Speak(" wrong ", 0);
-    EXPECT_EQ(own.spoken, 2);
+    EXPECT_EQ(journal.spoken().size(), 2);
 }
 
 TEST(FliteSynth, HostileWordsAreSpokenAsTextInBoundedTime) {

@@ -129,9 +129,13 @@ class Desktop:
                           stdout=subprocess.PIPE)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
         # What a screen reader does when it starts: accessibility on for every program.
+        self._a11y_status("IsEnabled", True)
+
+    def _a11y_status(self, name, value):
+        """Sets one of the accessibility bus's switches, as the desktop's settings do."""
         self._run(["gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
                    "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
-                   "org.a11y.Status", "IsEnabled", "<true>"], check=True)
+                   "org.a11y.Status", name, "<true>" if value else "<false>"], check=True)
 
     def _start_sound(self):
         pulse = os.path.join(self.dir, "pulse")
@@ -151,9 +155,7 @@ class Desktop:
         accessibility bus says a screen reader runs, then Orca speaks through speech-dispatcher
         (which it starts). The speech service plays on a sink of its own, and the program on the
         desktop's, so each voice is heard apart."""
-        self._run(["gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
-                   "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
-                   "org.a11y.Status", "ScreenReaderEnabled", "<true>"], check=True)
+        self._a11y_status("ScreenReaderEnabled", True)
         self._run(["pactl", "load-module", "module-null-sink", "sink_name=reader_null",
                    "rate=48000"], check=True)
         self._run(["pactl", "set-default-sink", "reader_null"], check=True)
@@ -164,17 +166,23 @@ class Desktop:
         prefs = os.path.join(self.dir, "orca")
         os.mkdir(prefs)
         self.reader_log = os.path.join(self.dir, "orca.log")
+        self._read_to, self._said = 0, []
         self._spawn(["orca", "--replace", "-u", prefs, "--debug-file", self.reader_log])
         self.wait_for_reader(lambda said: "Screen reader on." in said, timeout=60)
 
     def reader_said(self):
-        """Everything Orca has said so far, in order, one utterance an item."""
+        """Everything Orca has said so far, in order, one utterance an item. Its debug log grows
+        by megabytes, so only what is new since the last call is read."""
         import re
-        try:
-            with open(self.reader_log, errors="replace") as f:
-                return re.findall(r"SPEECH OUTPUT: '(.*)' ?\{", f.read())
-        except FileNotFoundError:
+        if not os.path.exists(self.reader_log):
             return []
+        with open(self.reader_log, "rb") as f:
+            f.seek(self._read_to)
+            new = f.read()
+        whole = new[: new.rfind(b"\n") + 1]  # a line still being written waits for the next call
+        self._read_to += len(whole)
+        self._said += re.findall(r"SPEECH OUTPUT: '(.*)' ?\{", whole.decode(errors="replace"))
+        return list(self._said)
 
     def wait_for_reader(self, predicate, since=0, timeout=20.0):
         """Waits until what Orca has said since utterance `since` satisfies predicate(text).
