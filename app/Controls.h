@@ -144,6 +144,8 @@ class ListBox : public Control {
 
     void AddItem(QStringView text);
     void Clear();
+    // Room for a list about to be filled with up to this many lines and characters.
+    void Reserve(std::size_t lines, std::size_t chars) { items_.reserve(lines, chars); }
     qsizetype ListCount() const { return items_.size(); }
     // A position past the last line reads as "".
     QString List(qsizetype i) const;

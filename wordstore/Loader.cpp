@@ -10,6 +10,7 @@
 
 #include <QStringView>
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -17,58 +18,77 @@ namespace wordstore {
 
 QString wordFilePath(const QString& programDir) { return programDir + u'/' + WordFileName; }
 
-int poolFor(qsizetype length) {
-    // Six independent tests, in this order; the ranges do not overlap.
-    int pool = 0;
-    if (length < 4) pool = 1;
-    if (length < 6 && length > 3) pool = 2;
-    if (length < 8 && length > 5) pool = 3;
-    if (length < 10 && length > 7) pool = 4;
-    if (length < 12 && length > 9) pool = 5;
-    if (length > 13) pool = 6;
-    return pool;
-}
-
 namespace {
 
-// Into a buffer that is reused from word to word: most of a big list is plain ASCII, and a
-// QString per word would cost more than the rest of the load.
-QStringView lowerAsciiInto(const QString& word, std::vector<char16_t>& out) {
-    const qsizetype n = word.size();
-    if (out.size() < std::size_t(n)) out.resize(std::size_t(n) * 2);
-    const QChar* s = word.constData();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = s[i].unicode();
-        out[std::size_t(i)] = char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c);
+// A word of plain ASCII lowercased into `out`, a buffer reused from word to word: most of a big
+// list is plain ASCII, and a QString per word would cost more than the rest of the load. False
+// for any other word, which needs Unicode's rules.
+bool lowerAsciiInto(QStringView word, std::vector<char16_t>& out, QStringView& lowered) {
+    const std::size_t n = std::size_t(word.size());
+    if (out.size() < n) out.resize(n * 2);
+    const char16_t* s = word.utf16();
+    char16_t seen = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        seen |= c;
+        out[i] = char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c);
     }
-    return QStringView(out.data(), n);
+    lowered = QStringView(out.data(), qsizetype(n));
+    return seen < 0x80;
+}
+
+// Room in each pool for what a file of this size could put there, so a big list is laid down
+// once instead of being copied each time a pool doubles. A pool's words are at least so long,
+// and each but the last is followed by a delimiter. Where the room cannot be had, the pools grow
+// as they fill.
+void reserveFor(app::ListBox* const pools[7], std::size_t bytes) {
+    static constexpr std::size_t shortest[7] = {0, 0, 4, 6, 8, 10, 14};
+    for (int level = 1; level <= 6; ++level) {
+        try {
+            pools[level]->Reserve(bytes / (shortest[level] + 1) + 1, bytes);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+}
+
+void fill(app::ListBox* const pools[7], FieldReader& reader) {
+    std::vector<char16_t> lowerAscii;
+    QString lowerUnicode;
+    QStringView word, lowered;
+    while (reader.next(word)) {
+        const int pool = poolFor(word.size());
+        if (pool == 0) continue;
+        if (!lowerAsciiInto(word, lowerAscii, lowered)) {
+            lowerUnicode = word.toString().toLower();
+            lowered = lowerUnicode;
+        }
+        pools[pool]->AddItem(lowered);
+    }
 }
 
 }  // namespace
 
 int loadWords(app::FrmMain& form, ByteSource& source) {
-    auto& state = form.state;
+    app::ListBox* pools[7] = {nullptr};
+    for (int level = 1; level <= 6; ++level) pools[level] = &form.Pool(level);
+    int error = 0;
+    std::unique_ptr<FieldReader> reader;
     try {
-        FieldReader reader(source);
-        std::vector<char16_t> lowerAscii;
-        app::ListBox* pools[7] = {nullptr};
-        for (int level = 1; level <= 6; ++level) pools[level] = &form.Pool(level);
-        while (reader.next(state.FileWord)) {
-            const int pool = poolFor(state.FileWord.size());
-            if (pool == 0) continue;
-            if (reader.lastWasAscii()) {
-                pools[pool]->AddItem(lowerAsciiInto(state.FileWord, lowerAscii));
-            } else {
-                pools[pool]->AddItem(state.FileWord.toLower());
-            }
-        }
+        reserveFor(pools, source.sizeHint());
+        reader = std::make_unique<FieldReader>(source);
+        fill(pools, *reader);
     } catch (const ::runtime::RuntimeError& e) {
-        return e.number();
+        error = e.number();
     } catch (const std::bad_alloc&) {
         // A word list too big for memory: keep what fits and play with that.
-        return ::runtime::Err::OutOfMemory;
+        error = ::runtime::Err::OutOfMemory;
     }
-    return 0;
+    try {
+        if (reader) form.state.FileWord = reader->last().toString();
+    } catch (const std::bad_alloc&) {
+        form.state.FileWord.clear();  // a field too big to hold twice
+    }
+    return error;
 }
 
 int loadWords(app::FrmMain& form, const QString& path) {

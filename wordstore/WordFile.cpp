@@ -10,7 +10,10 @@
 #include <unistd.h>
 #include <QByteArray>
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,7 @@ FileSource::FileSource(const QString& path, OpenCall open) {
         fd_ = -1;
         throw RuntimeError(PathFileAccess);
     }
+    size_ = std::size_t(st.st_size);
     // Regular files never block; clear the flag so reads behave as plain sequential input.
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
@@ -63,6 +67,8 @@ std::size_t FileSource::read(char* buffer, std::size_t capacity) {
 namespace {
 
 constexpr std::size_t ChunkBytes = 64 * 1024;
+// Room after the buffer's last unit for a sentinel and for reading four units at a time.
+constexpr std::size_t Sentinel = 4;
 constexpr char16_t CtrlZ = 0x1A;
 
 bool isBlank(char16_t u) { return u == u' ' || u == u'\t'; }
@@ -111,6 +117,8 @@ class FieldReader::Units {
   public:
     explicit Units(ByteSource& source) : source_(source) {
         raw_.resize(ChunkBytes);
+        // Sized once: a view into it stays where it is until the next chunk is read over it.
+        units_.resize(ChunkBytes + Sentinel);
         fillRaw(0, 3);  // enough to see a byte order mark
         const auto* b = reinterpret_cast<const unsigned char*>(raw_.data());
         std::size_t skip = 0;
@@ -127,16 +135,27 @@ class FieldReader::Units {
         convert();
     }
 
-    bool next(QString& out) {
-        field_.clear();
-        ascii_ = true;
+    bool next(QStringView& out) {
+        if (lfMayFollow_) {
+            lfMayFollow_ = false;
+            if (peek() == u'\n') ++pos_;
+        }
         int u = peek();
         while (u >= 0 && isBlank(char16_t(u))) {
             ++pos_;
             u = peek();
         }
         if (u < 0) return false;
-        if (u != u'"' && takeWhole(out)) return true;
+        // Both from one value, never one from the other: a view written as two halves and read
+        // back whole waits for the store to finish.
+        QStringView field;
+        if (u != u'"' && takeWhole(field)) {
+            out = field;
+            last_ = field;
+            return true;
+        }
+        field_.clear();
+        ascii_ = true;
         if (u == u'"') {
             ++pos_;
             takeUntil([](char16_t c) { return c == u'"'; });
@@ -150,11 +169,13 @@ class FieldReader::Units {
             while (!field_.empty() && isBlank(field_.back())) field_.pop_back();
         }
         consumeDelimiter();
-        decode(out);
+        field = decode();
+        out = field;
+        last_ = field;
         return true;
     }
 
-    bool lastWasAscii() const { return ascii_; }
+    QStringView last() const { return last_; }
 
   private:
     enum class Mode { Bytes, Utf16LE, Utf16BE };
@@ -171,29 +192,69 @@ class FieldReader::Units {
         return u;
     }
 
-    // Nearly every field of a big list is short, unquoted and lies wholly in the buffer: then it
-    // goes straight from the buffer to `out`. False, with nothing taken, for any other field.
-    bool takeWhole(QString& out) {
-        std::size_t end = pos_;
+    // Nearly every field of a big list is short, unquoted and lies wholly in the buffer, with its
+    // delimiter: then it is handed out where it lies. False, with nothing taken, for any other.
+    bool takeWhole(QStringView& field) {
+        // A chunk of plain ASCII, as nearly all are, needs no check of the units passed over.
         char16_t seen = 0;
-        while (end < len_) {
+        std::size_t end = pos_;
+        for (;; ++end) {
+            end = chunkAscii_ ? nextLowUnit<false>(end, seen) : nextLowUnit<true>(end, seen);
             const char16_t u = units_[end];
-            // Ctrl+Z and every delimiter sort at or below the comma; letters never do.
-            if (u <= u',' && (u == CtrlZ || endsField(u))) break;
+            if (u == CtrlZ || endsField(u)) break;
             seen |= u;
-            ++end;
         }
         if (end == len_ || units_[end] == CtrlZ) return false;
         if (mode_ == Mode::Bytes && seen >= 0x80) return false;  // to be decoded as a whole
         ascii_ = seen < 0x80;
         std::size_t last = end;
         while (last > pos_ && isBlank(units_[last - 1])) --last;
-        out.resize(qsizetype(last - pos_));
-        std::copy(units_.data() + pos_, units_.data() + last,
-                  reinterpret_cast<char16_t*>(out.data()));
-        pos_ = end;
-        consumeDelimiter();
+        field = QStringView(units_.data() + pos_, qsizetype(last - pos_));
+        // The delimiter is taken without looking past the buffer, which would read the next
+        // chunk over the field: the LF of a CRLF split between chunks is skipped next time.
+        pos_ = end + 1;
+        if (units_[end] == u'\r') {
+            if (pos_ == len_) {
+                lfMayFollow_ = true;
+            } else if (units_[pos_] == u'\n') {
+                ++pos_;
+            }
+        }
         return true;
+    }
+
+    // From `i` on, the first unit that sorts at or below the comma, as Ctrl+Z and every delimiter
+    // do and letters never do; the units passed over are ORed into `seen`. The sentinel after the
+    // buffer's last unit ends the search. Four units at a time where they lie in memory in order.
+    template <bool TrackSeen>
+    std::size_t nextLowUnit(std::size_t i, char16_t& seen) const {
+        const char16_t* u = units_.data();
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t ones = 0x0001000100010001u, highs = 0x8000800080008000u;
+            std::uint64_t passed = 0;
+            for (;; i += 4) {
+                std::uint64_t w;
+                std::memcpy(&w, u + i, sizeof w);
+                // The lowest lane flagged here is the first unit below the comma + 1 (borrows
+                // only run upwards, from a lane that is itself below).
+                const std::uint64_t low = (w - ones * (u',' + 1)) & ~w & highs;
+                if (low) {
+                    const int lane = std::countr_zero(low) / 16;
+                    if constexpr (TrackSeen) passed |= w & ((std::uint64_t(1) << (16 * lane)) - 1);
+                    i += std::size_t(lane);
+                    break;
+                }
+                if constexpr (TrackSeen) passed |= w;
+            }
+            if constexpr (TrackSeen) {
+                passed |= passed >> 32;
+                passed |= passed >> 16;
+                seen |= char16_t(passed);
+            }
+        } else {
+            for (; u[i] > u','; ++i) seen |= u[i];
+        }
+        return i;
     }
 
     template <class Stop>
@@ -230,28 +291,31 @@ class FieldReader::Units {
         }
     }
 
-    void decode(QString& out) {
+    QStringView decode() {
         const std::size_t n = field_.size();
-        if (mode_ != Mode::Bytes || ascii_) {
-            out.resize(qsizetype(n));
-            std::copy(field_.begin(), field_.end(), reinterpret_cast<char16_t*>(out.data()));
-            return;
-        }
+        if (mode_ != Mode::Bytes || ascii_) return QStringView(field_.data(), qsizetype(n));
         bytes_.resize(n);
         for (std::size_t i = 0; i < n; ++i) bytes_[i] = static_cast<unsigned char>(field_[i]);
         if (isValidUtf8(bytes_.data(), n)) {
-            out = QString::fromUtf8(reinterpret_cast<const char*>(bytes_.data()), qsizetype(n));
-            return;
+            decoded_ =
+                QString::fromUtf8(reinterpret_cast<const char*>(bytes_.data()), qsizetype(n));
+            return decoded_;
         }
-        out.resize(qsizetype(n));
-        auto* d = reinterpret_cast<char16_t*>(out.data());
+        decoded_.resize(qsizetype(n));
+        auto* d = reinterpret_cast<char16_t*>(decoded_.data());
         for (std::size_t i = 0; i < n; ++i) {
             d[i] = app::cp1252::toUnicode(bytes_[i]);
         }
+        return decoded_;
     }
 
     bool refill() {
         if (ended_ || sourceDone_) return false;
+        // The next chunk goes over the last field if it lies in the buffer.
+        if (last_.utf16() >= units_.data() && last_.utf16() < units_.data() + units_.size()) {
+            kept_.assign(last_.utf16(), std::size_t(last_.size()));
+            last_ = QStringView(kept_.data(), qsizetype(kept_.size()));
+        }
         // Keep a trailing half unit of UTF-16 for the next read.
         const std::size_t carry = rawLen_ - rawPos_;
         if (carry > 0)
@@ -281,21 +345,28 @@ class FieldReader::Units {
         pos_ = 0;
         if (mode_ == Mode::Bytes) {
             len_ = rawLen_ - rawPos_;
-            units_.resize(len_);
-            for (std::size_t i = 0; i < len_; ++i) units_[i] = b[rawPos_ + i];
+            unsigned char all = 0;
+            for (std::size_t i = 0; i < len_; ++i) {
+                units_[i] = b[rawPos_ + i];
+                all |= b[rawPos_ + i];
+            }
+            chunkAscii_ = all < 0x80;
             rawPos_ = rawLen_;
         } else {
             len_ = (rawLen_ - rawPos_) / 2;
-            units_.resize(len_);
             const bool le = mode_ == Mode::Utf16LE;
+            char16_t all = 0;
             for (std::size_t i = 0; i < len_; ++i) {
                 const unsigned char x = b[rawPos_ + 2 * i], y = b[rawPos_ + 2 * i + 1];
                 units_[i] = le ? char16_t(x | (y << 8)) : char16_t((x << 8) | y);
+                all |= units_[i];
             }
+            chunkAscii_ = all < 0x80;
             rawPos_ += 2 * len_;
             // An odd last byte at the very end of the file is no character.
             if (sourceDone_) rawPos_ = rawLen_;
         }
+        units_[len_] = u'\n';
     }
 
     ByteSource& source_;
@@ -307,18 +378,31 @@ class FieldReader::Units {
     bool ended_ = false;
 
     std::vector<char16_t> units_;
+    bool chunkAscii_ = true;  // every unit of the buffer is below 0x80
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
 
-    std::u16string field_;
+    bool lfMayFollow_ = false;  // the last field ended at a CR at the end of the buffer
+
+    std::u16string field_;  // a field taken piece by piece, before decoding
     std::vector<unsigned char> bytes_;
+    QString decoded_;
     bool ascii_ = true;
+
+    QStringView last_;
+    std::u16string kept_;  // the last field, when the buffer it lay in was read over
 };
 
 FieldReader::FieldReader(ByteSource& source) : units_(std::make_unique<Units>(source)) {}
 FieldReader::~FieldReader() = default;
 
-bool FieldReader::next(QString& field) { return units_->next(field); }
-bool FieldReader::lastWasAscii() const { return units_->lastWasAscii(); }
+bool FieldReader::next(QStringView& field) { return units_->next(field); }
+bool FieldReader::next(QString& field) {
+    QStringView view;
+    if (!units_->next(view)) return false;
+    field = view.toString();
+    return true;
+}
+QStringView FieldReader::last() const { return units_->last(); }
 
 }  // namespace wordstore

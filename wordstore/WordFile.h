@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <cstddef>
 #include <memory>
 
@@ -15,6 +16,9 @@ class ByteSource {
     // Up to `capacity` bytes into `buffer`; 0 at end of file. Throws the run-time error of a
     // failed read.
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+    // How many bytes the source holds, where it knows; 0 where it does not. Only a hint for
+    // sizing: the source may turn out longer or shorter.
+    virtual std::size_t sizeHint() const { return 0; }
 };
 
 // A regular file opened for sequential input. Opening never blocks (a FIFO named like the word
@@ -32,9 +36,11 @@ class FileSource final : public ByteSource {
     FileSource& operator=(const FileSource&) = delete;
 
     std::size_t read(char* buffer, std::size_t capacity) override;
+    std::size_t sizeHint() const override { return size_; }
 
   private:
     int fd_ = -1;
+    std::size_t size_ = 0;
 };
 
 // Splits a word file into fields. A field ends at a comma or a line end (CRLF, LF or CR); blanks
@@ -47,10 +53,12 @@ class FieldReader {
     explicit FieldReader(ByteSource& source);
     ~FieldReader();
 
-    // The next field into `field`; false once the file has no more.
+    // The next field, or false once the file has no more. The view points into the reader's
+    // buffers and is good until the next call; `last` keeps the last field for longer.
+    bool next(QStringView& field);
     bool next(QString& field);
-    // Whether the last field read was pure ASCII, so it can be lowercased without Unicode tables.
-    bool lastWasAscii() const;
+    // The last field read, good until another is read.
+    QStringView last() const;
 
   private:
     class Units;  // the decoder under the fields: bytes to UTF-16 units, a chunk at a time
