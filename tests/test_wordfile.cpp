@@ -120,6 +120,16 @@ TEST(WordPools, UnicodeWordsAreLowercasedAndMeasuredIn16BitCharacters) {
     EXPECT_EQ(pool(l->g.form, 1), QStringList({u"\U0001F436"_qs}));
 }
 
+TEST(WordPools, OnlyCapitalsChangeWhereverTheyStand) {
+    // The neighbours of A and Z in ASCII stay; a non-ASCII letter anywhere sends the whole word
+    // through Unicode's rules.
+    auto l = load(
+        "@AZ[`az{\nXY@[ZA\nABCDEFG\xC3\x89\n\xC3\x89"
+        "BCDEFGH\n");
+    EXPECT_EQ(pool(l->g.form, 3), QStringList({"xy@[za"}));
+    EXPECT_EQ(pool(l->g.form, 4), QStringList({"@az[`az{", u"abcdefgé"_qs, u"ébcdefgh"_qs}));
+}
+
 TEST(WordPools, EmptyFileGivesEmptyPools) {
     auto l = load("");
     EXPECT_EQ(l->error, 0);

@@ -10,6 +10,8 @@
 
 #include <QStringView>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -27,14 +29,25 @@ bool lowerAsciiInto(QStringView word, std::vector<char16_t>& out, QStringView& l
     const std::size_t n = std::size_t(word.size());
     if (out.size() < n) out.resize(n * 2);
     const char16_t* s = word.utf16();
-    char16_t seen = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+    // Four units at a time while four remain: each 16-bit lane on its own, no carry leaves one.
+    constexpr std::uint64_t lanes = 0x0001000100010001u;
+    for (; i + 4 <= n; i += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, s + i, sizeof w);
+        if (w & (lanes * 0xFF80)) return false;
+        const std::uint64_t fromA = w + lanes * (0x80 - u'A');      // bit 7: at least 'A'
+        const std::uint64_t pastZ = w + lanes * (0x80 - u'Z' - 1);  // bit 7: beyond 'Z'
+        w |= ((fromA & ~pastZ) & (lanes * 0x80)) >> 2;              // 0x20 on each capital
+        std::memcpy(out.data() + i, &w, sizeof w);
+    }
+    for (; i < n; ++i) {
         const char16_t c = s[i];
-        seen |= c;
+        if (c >= 0x80) return false;
         out[i] = char16_t(c >= u'A' && c <= u'Z' ? c + 32 : c);
     }
     lowered = QStringView(out.data(), qsizetype(n));
-    return seen < 0x80;
+    return true;
 }
 
 // Room in each pool for what a file of this size could put there, so a big list is laid down
