@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -23,8 +24,12 @@ class Bytes final : public wordstore::ByteSource {
         at_ += n;
         return n;
     }
-    // Sometimes the true size, sometimes too small, as of a file that grew after it was opened.
-    std::size_t sizeHint() const override { return size_ / (1 + size_ % 3); }
+    // Sometimes the true size, sometimes too small, as of a file that grew after it was opened,
+    // sometimes more than memory could hold, as a sparse file can claim.
+    std::size_t sizeHint() const override {
+        if (size_ % 5 == 4) return std::numeric_limits<std::size_t>::max() - size_;
+        return size_ / (1 + size_ % 3);
+    }
 
   private:
     const std::uint8_t* data_;

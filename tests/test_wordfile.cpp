@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <limits>
 
 using namespace testsupport;
 
@@ -35,18 +36,22 @@ std::unique_ptr<Loaded> load(const QByteArray& bytes) {
     return l;
 }
 
+// Bytes in small reads, so fields and line ends straddle the buffer's refills.
+struct Source : wordstore::ByteSource {
+    QByteArray b;
+    std::size_t hint = 0;
+    qsizetype at = 0;
+    std::size_t read(char* buf, std::size_t cap) override {
+        const auto n = std::min<qsizetype>({qsizetype(cap), b.size() - at, 3});
+        std::memcpy(buf, b.constData() + at, std::size_t(n));
+        at += n;
+        return std::size_t(n);
+    }
+    std::size_t sizeHint() const override { return hint; }
+};
+
 QStringList fields(const QByteArray& bytes) {
-    struct Source : wordstore::ByteSource {
-        QByteArray b;
-        qsizetype at = 0;
-        // Small reads, so fields and line ends straddle the buffer's refills.
-        std::size_t read(char* buf, std::size_t cap) override {
-            const auto n = std::min<qsizetype>({qsizetype(cap), b.size() - at, 3});
-            std::memcpy(buf, b.constData() + at, std::size_t(n));
-            at += n;
-            return std::size_t(n);
-        }
-    } src;
+    Source src;
     src.b = bytes;
     wordstore::FieldReader reader(src);
     QStringList out;
@@ -163,6 +168,18 @@ TEST(WordPools, OpeningFailuresGiveTheirErrorNumbers) {
         } catch (const ::runtime::RuntimeError& e) {
             EXPECT_EQ(e.number(), 70);
         }
+    }
+}
+
+TEST(WordPools, ASizeBeyondAnyMemoryIsOnlyAHint) {
+    // A sparse file can claim exabytes; no room can be had for it, and the words still load.
+    for (const std::size_t hint : {std::size_t(1) << 44, std::numeric_limits<std::size_t>::max()}) {
+        Source src;
+        src.b = "dog\ncat\n";
+        src.hint = hint;
+        Game g;
+        EXPECT_EQ(wordstore::loadWords(g.form, src), 0) << hint;
+        EXPECT_EQ(pool(g.form, 1), QStringList({"dog", "cat"}));
     }
 }
 

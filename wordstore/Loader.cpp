@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace wordstore {
@@ -60,6 +61,8 @@ void reserveFor(app::ListBox* const pools[7], std::size_t bytes) {
         try {
             pools[level]->Reserve(bytes / (shortest[level] + 1) + 1, bytes);
         } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+            // A sparse file can claim more than any list could ever hold.
         }
     }
 }
