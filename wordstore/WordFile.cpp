@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -312,7 +313,10 @@ class FieldReader::Units {
     bool refill() {
         if (ended_ || sourceDone_) return false;
         // The next chunk goes over the last field if it lies in the buffer.
-        if (last_.utf16() >= units_.data() && last_.utf16() < units_.data() + units_.size()) {
+        // (std::less: the last field may lie in another buffer, and only it orders any pointers.)
+        const std::less<const char16_t*> before;
+        if (!before(last_.utf16(), units_.data()) &&
+            before(last_.utf16(), units_.data() + units_.size())) {
             kept_.assign(last_.utf16(), std::size_t(last_.size()));
             last_ = QStringView(kept_.data(), qsizetype(kept_.size()));
         }
