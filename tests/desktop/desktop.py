@@ -319,8 +319,10 @@ class Desktop:
 
     def close_window(self):
         """Closes the window as its title bar's close button does: a _NET_CLOSE_WINDOW request to
-        the window manager, which then asks the program to close. (Alt+F4 through xdotool lost the
-        request now and then in CI, for a reason not yet found: see windows_seen.)"""
+        the window manager, which then asks the program to close. The request is waited on with a
+        round trip before this connection closes: with only a flush, a connection closed at once
+        lost its request now and then on a busy machine (a few runs in twenty), and the program,
+        never asked, stayed open. That was also what lost Alt+F4 through xdotool in CI."""
         from Xlib import X, display, protocol
         wid = int(wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
                                               str(self.game.pid)]).split(),
@@ -332,7 +334,7 @@ class Desktop:
             client_type=dpy.intern_atom("_NET_CLOSE_WINDOW"),
             data=(32, [X.CurrentTime, 2, 0, 0, 0]))
         root.send_event(request, event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
-        dpy.flush()
+        dpy.sync()
         dpy.close()
 
     def windows_seen(self):
