@@ -196,18 +196,18 @@ class FieldReader::Units {
     // Nearly every field of a big list is short, unquoted and lies wholly in the buffer, with its
     // delimiter: then it is handed out where it lies. False, with nothing taken, for any other.
     bool takeWhole(QStringView& field) {
-        // A chunk of plain ASCII, as nearly all are, needs no check of the units passed over.
+        // Only bytes above 0x7F need a field decoded as a whole, and a chunk of plain ASCII, as
+        // nearly all are, has none to look for.
+        const bool mayNeedDecoding = mode_ == Mode::Bytes && !chunkAscii_;
         char16_t seen = 0;
         std::size_t end = pos_;
         for (;; ++end) {
-            end = chunkAscii_ ? nextLowUnit<false>(end, seen) : nextLowUnit<true>(end, seen);
+            end = mayNeedDecoding ? nextLowUnit<true>(end, seen) : nextLowUnit<false>(end, seen);
             const char16_t u = units_[end];
             if (u == CtrlZ || endsField(u)) break;
-            seen |= u;
         }
         if (end == len_ || units_[end] == CtrlZ) return false;
-        if (mode_ == Mode::Bytes && seen >= 0x80) return false;  // to be decoded as a whole
-        ascii_ = seen < 0x80;
+        if (seen >= 0x80) return false;  // to be decoded as a whole
         std::size_t last = end;
         while (last > pos_ && isBlank(units_[last - 1])) --last;
         field = QStringView(units_.data() + pos_, qsizetype(last - pos_));
@@ -359,13 +359,10 @@ class FieldReader::Units {
         } else {
             len_ = (rawLen_ - rawPos_) / 2;
             const bool le = mode_ == Mode::Utf16LE;
-            char16_t all = 0;
             for (std::size_t i = 0; i < len_; ++i) {
                 const unsigned char x = b[rawPos_ + 2 * i], y = b[rawPos_ + 2 * i + 1];
                 units_[i] = le ? char16_t(x | (y << 8)) : char16_t((x << 8) | y);
-                all |= units_[i];
             }
-            chunkAscii_ = all < 0x80;
             rawPos_ += 2 * len_;
             // An odd last byte at the very end of the file is no character.
             if (sourceDone_) rawPos_ = rawLen_;
@@ -382,7 +379,7 @@ class FieldReader::Units {
     bool ended_ = false;
 
     std::vector<char16_t> units_;
-    bool chunkAscii_ = true;  // every unit of the buffer is below 0x80
+    bool chunkAscii_ = true;  // of a byte file: every byte of the buffer is below 0x80
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
 
@@ -401,12 +398,6 @@ FieldReader::FieldReader(ByteSource& source) : units_(std::make_unique<Units>(so
 FieldReader::~FieldReader() = default;
 
 bool FieldReader::next(QStringView& field) { return units_->next(field); }
-bool FieldReader::next(QString& field) {
-    QStringView view;
-    if (!units_->next(view)) return false;
-    field = view.toString();
-    return true;
-}
 QStringView FieldReader::last() const { return units_->last(); }
 
 }  // namespace wordstore

@@ -56,7 +56,6 @@ class FieldReader {
     // The next field, or false once the file has no more. The view points into the reader's
     // buffers and is good until the next call; `last` keeps the last field for longer.
     bool next(QStringView& field);
-    bool next(QString& field);
     // The last field read, good until another is read.
     QStringView last() const;
 
