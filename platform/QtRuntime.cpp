@@ -22,7 +22,12 @@ namespace platform {
 QtRuntime::QtRuntime(EndHandler end) : end_(std::move(end)) {
     if (!end_) {
         end_ = [](int status) {
-            std::fflush(nullptr);
+            // Only the streams the program writes to. Flushing every stream (fflush(nullptr))
+            // takes each one's lock, and the speech service's client library keeps a read
+            // stream on its socket whose lock its reader thread holds while it waits for the
+            // service: the program would wait for good.
+            std::fflush(stdout);
+            std::fflush(stderr);
             std::_Exit(status);
         };
     }

@@ -268,6 +268,15 @@ def screen_reader():
                f"the entry box's help repeated during play: {said[playing:]}")
         expect(not any("Results" in u for u in said[playing:stopping]),
                f"the results read out during play: {said[playing:stopping]}")
+        # The speech service's connection is still open: closing must end the program as it
+        # does without a screen reader.
+        closing = time.monotonic()
+        d.close_window()
+        status = d.exit_status(timeout=10)
+        took = time.monotonic() - closing
+        print(f"closing took {took:.2f} s")
+        expect(status == 0 and took < 2, f"after closing: exit status {status} in {took:.2f} s; "
+               + d.windows_seen())
 
 
 if __name__ == "__main__":
