@@ -55,11 +55,13 @@ int main(int argc, char** argv) {
         // made ready then too, so the first one is heard at once.
         platform::afterFirstFrame(view, [&output, &screenReader, ready = own.get()] {
             screenReader.start();
-            output.openInBackground(16000, [](const QString& error) {
+            output.onSilence([](const QString& why) {
                 std::fprintf(stderr,
-                             "orthovane: no sound server (%s); the words will not be heard\n",
-                             error.toLocal8Bit().constData());
+                             "orthovane: no sound server (%s); the words will not be heard "
+                             "until there is one\n",
+                             why.toLocal8Bit().constData());
             });
+            output.openInBackground(16000);
             ready->prepare(
                 {speech::Phrase::Correct, speech::Phrase::Wrong, speech::Phrase::Praise});
         });

@@ -2,8 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "speech/PulseOutput.h"
 
-#include "runtime/RuntimeError.h"
-
 #include "speech/PulseLibrary.h"
 
 #include <pulse/def.h>
@@ -28,11 +26,16 @@ PulseOutput::~PulseOutput() {
     disconnect();
 }
 
-void PulseOutput::openInBackground(int sampleRate,
-                                   std::function<void(const QString& error)> failed) {
-    opening_ = std::async(std::launch::async, [this, sampleRate, failed = std::move(failed)] {
-        if (!connect(sampleRate) && failed) failed(lastError_);
+void PulseOutput::openInBackground(int sampleRate) {
+    opening_ = std::async(std::launch::async, [this, sampleRate] {
+        if (!connect(sampleRate)) goneSilent(lastError_);
     });
+}
+
+void PulseOutput::goneSilent(const QString& why) {
+    if (silent_) return;
+    silent_ = true;
+    if (silenceReport_) silenceReport_(why);
 }
 
 bool PulseOutput::connect(int sampleRate) {
@@ -111,30 +114,38 @@ void waitSilently(double seconds, const std::stop_token& stop) {
 }
 }  // namespace
 
+bool PulseOutput::reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
+                                  const std::stop_token& stop) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until = Clock::now() + patience;
+    for (;;) {
+        if (connect(sampleRate)) return true;
+        if (stop.stop_requested() || Clock::now() >= until) return false;
+        waitSilently(0.1, stop);
+    }
+}
+
 void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     if (opening_.valid()) opening_.get();
     if (pcm.samples.empty()) return;
-    const bool wasConnected = stream_ != nullptr;
-    if (!stream_ || rate_ != pcm.sampleRate) {
-        if (!connect(pcm.sampleRate)) {
-            if (wasConnected) {
-                throw ::runtime::RuntimeError(::runtime::Err::AutomationError,
-                                              QStringLiteral("Automation error: ") + lastError_);
-            }
-            // No sound server: the phrase takes its time in silence.
-            waitSilently(pcm.seconds(), stop);
-            return;
-        }
+    if ((!stream_ || rate_ != pcm.sampleRate) && !connect(pcm.sampleRate)) {
+        // No sound server: the phrase takes its time in silence, and the next one looks again.
+        goneSilent(lastError_);
+        waitSilently(pcm.seconds(), stop);
+        return;
     }
+    silent_ = false;
     int error = 0;
     if (playOnce(pcm, stop, error)) return;
-    if (connect(pcm.sampleRate) && playOnce(pcm, stop, error)) return;
-    if (!stream_) error = 0;
+    // The server went away in the middle of the phrase: restarted, crashed, or the user's audio
+    // being set right. It usually comes back within a second; the phrase is then said again
+    // whole. If it does not, the game goes on without sound rather than end, and a later phrase
+    // finds the server when it is back.
+    const QString lost = QString::fromUtf8(pa_->strerror(error));
+    if (reconnectWithin(reconnectPatience, pcm.sampleRate, stop) && playOnce(pcm, stop, error))
+        return;
     disconnect();
-    throw ::runtime::RuntimeError(
-        ::runtime::Err::AutomationError,
-        QStringLiteral("Automation error: ") +
-            (error ? QString::fromUtf8(pa_->strerror(error)) : lastError_));
+    goneSilent(lost);
 }
 
 }  // namespace speech

@@ -6,6 +6,8 @@
 #include "speech/Pcm.h"
 
 #include <QString>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <stop_token>
@@ -18,8 +20,9 @@ struct PulseLibrary;
 
 // Playback through the PulseAudio simple API (PulseAudio itself, or PipeWire's pulse server).
 // With no server the phrase is silent but still takes its duration, so the game stays usable; a
-// server that appears later is picked up. A playback failure reconnects once and plays the phrase
-// again; if that fails too it is the run-time error of the failed call.
+// server that appears later is picked up. A server lost in the middle of a phrase is waited for,
+// a few seconds at most, and the phrase said again whole; if it does not come back, the game goes
+// on without sound. Sound never ends the game.
 class PulseOutput final : public AudioOutput {
   public:
     // The client library is loaded with the first connect, not before; a test can hand in a
@@ -33,8 +36,16 @@ class PulseOutput final : public AudioOutput {
     bool open(int sampleRate) { return connect(sampleRate); }
     // The same without holding up the caller: a new stream can take a couple of seconds to get
     // going, which start-up should not wait for. The first phrase waits for whatever is left.
-    // `failed` runs (on the opening thread) when there is no server.
-    void openInBackground(int sampleRate, std::function<void(const QString& error)> failed);
+    void openInBackground(int sampleRate);
+    // Told why, once each time the words stop being heard: no server at start-up, or one lost and
+    // not back in time. Called on the thread that found out; it is told again only after the
+    // sound has come back and been lost anew.
+    void onSilence(std::function<void(const QString& why)> report) {
+        silenceReport_ = std::move(report);
+    }
+    // How long a server lost mid-phrase is waited for: long enough for a sound server to
+    // restart, short enough that the player is not left waiting.
+    std::chrono::milliseconds reconnectPatience{3000};
     void play(const Pcm& pcm, std::stop_token stop = {}) override;
     bool connected() const { return stream_ != nullptr; }
     // Lets the server go until the next phrase, which connects again.
@@ -50,6 +61,9 @@ class PulseOutput final : public AudioOutput {
     bool connect(int sampleRate);
     void disconnect();
     bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);
+    bool reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
+                         const std::stop_token& stop);
+    void goneSilent(const QString& why);
 
     QString server_;
     Loader load_;
@@ -58,6 +72,8 @@ class PulseOutput final : public AudioOutput {
     pa_simple* stream_ = nullptr;
     int rate_ = 0;
     QString lastError_;
+    std::function<void(const QString&)> silenceReport_;
+    std::atomic<bool> silent_{false};
 };
 
 }  // namespace speech

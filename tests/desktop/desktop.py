@@ -139,16 +139,25 @@ class Desktop:
 
     def _start_sound(self):
         pulse = os.path.join(self.dir, "pulse")
-        os.mkdir(pulse)
+        os.makedirs(pulse, exist_ok=True)
         socket = os.path.join(pulse, "native")
         self.env.update(PULSE_RUNTIME_PATH=pulse, PULSE_STATE_PATH=pulse,
                         PULSE_COOKIE=os.path.join(pulse, "cookie"), PULSE_SERVER="unix:" + socket)
-        self._spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                     "--use-pid-file=no", "-F", "/dev/null",
-                     f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1",
-                     "--load=module-null-sink sink_name=desktop_null rate=48000"])
+        self.sound = self._spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                                  "--use-pid-file=no", "-F", "/dev/null",
+                                  f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1",
+                                  "--load=module-null-sink sink_name=desktop_null rate=48000"])
         wait_for(lambda: subprocess.run(["pactl", "info"], env=self.env, capture_output=True)
                  .returncode == 0, what="pulseaudio")
+
+    def kill_sound(self):
+        """The sound server dies at once, as a crash or `kill -9` ends it."""
+        self.sound.kill()
+        self.sound.wait()
+
+    def restart_sound(self):
+        """A new sound server on the same socket, as a desktop's audio restarts."""
+        self._start_sound()
 
     def _start_screen_reader(self, orca):
         """Orca, started as the desktop starts it when the screen reader is switched on: the

@@ -11,7 +11,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import Desktop, extents, has, listen, phrase_length, run_cases, wait_for  # noqa: E402
+from desktop import (RATE, Desktop, extents, has, listen, phrase_length, run_cases,  # noqa: E402
+                     wait_for)
 
 PROGRAM = os.environ.get("ORTHOVANE_PROGRAM", "")
 PHRASE_TOOL = os.environ.get("ORTHOVANE_PHRASE_TOOL", "")
@@ -193,6 +194,40 @@ def closing_mid_word():
         expect(status == 0, f"exit status {status}; " + d.windows_seen())
 
 
+def sound_server_restarts():
+    """The sound server killed 0.8 s into a prompt and back a second later, as a desktop's audio
+    restarts: the game plays on, the prompt is heard again whole from the new server. Then killed
+    for good: the game goes on without sound, says so in one line, and its results are whole."""
+    with Desktop(PROGRAM, CATS) as d:
+        d.launch()
+        heard = d.record()
+        d.click(d.find("push button", "Start"))
+        begun = wait_for(lambda: heard.phrases(), what="the prompt to begin")[0][0]
+        wait_for(lambda: len(heard.samples()) / RATE >= begun + 0.8, what="0.8 s of the prompt")
+        d.kill_sound()
+        time.sleep(1.0)  # the fault staged: the server stays away this long
+        d.restart_sound()
+        heard = d.record()
+        lengths = lengths_of(heard.wait_for_phrases(1))
+        expect(heard_as(lengths, ["Spell Word cat"]), f"heard from the new server {lengths}")
+        answer_the_first_word_right(d, heard)
+
+        d.kill_sound()
+        d.type("dog")
+        d.keys("Return")
+        results = d.find("list", "Results")
+        wait_for(lambda: results.get_child_count() == 2, timeout=20, what="the second answer")
+        d.click(d.find("push button", "Stop"))
+        wait_for(lambda: has(results, "showing"), timeout=20, what="the results")
+        lines = results_lines(d)
+        expect(lines == ["cat  cat  Correct", "cat  dog  Wrong", "1 Correct Out Of 2"],
+               f"results read {lines}")
+        expect(d.game.poll() is None, f"the program ended with status {d.game.poll()}")
+        d.game_err.seek(0)
+        said = [line for line in d.game_err.read().splitlines() if line.strip()]
+        expect(len(said) == 1 and "sound" in said[0], f"standard error said {said}")
+
+
 def wayland():
     """Under a Wayland compositor: the window is read through AT-SPI, Start pressed through its
     action speaks the first prompt."""
@@ -282,5 +317,6 @@ def screen_reader():
 if __name__ == "__main__":
     run_cases({f.__name__: f for f in (start_window, game_longer_than_the_list,
                                        word_never_in_the_tree, double_click_on_start,
-                                       tooltip_during_a_word, closing_mid_word, wayland,
+                                       tooltip_during_a_word, closing_mid_word, sound_server_restarts,
+                                       wayland,
                                        screen_reader)})
