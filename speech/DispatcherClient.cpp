@@ -2,136 +2,149 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "speech/DispatcherClient.h"
 
-#include "speech/FliteSynth.h"
-#include "speech/SpeechdLibrary.h"
+#include "speech/PlainText.h"
 
-#include <speech-dispatcher/libspeechd.h>
-#include <speech-dispatcher/speechd_types.h>
 #include <QByteArray>
-#include <condition_variable>
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <mutex>
-#include <set>
-#include <stop_token>
+#include <optional>
+#include <string>
+#include <thread>
 
 namespace speech {
 
 namespace {
 
-// The library's callbacks carry no pointer of ours, only the message's number, so the messages
-// it has finished with are kept here for whoever waits on them.
-struct Finished {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::set<std::size_t> ids;
-};
+using Clock = SsipConnection::Clock;
+using Status = SsipConnection::Status;
 
-Finished& finished() {
-    static Finished f;
-    return f;
-}
-
-void onFinished(std::size_t id, std::size_t /*client*/, SPDNotificationType /*state*/) {
-    Finished& f = finished();
-    {
-        const std::lock_guard lock(f.mutex);
-        f.ids.insert(id);
-    }
-    f.changed.notify_all();
-}
-
-SPDConnection* handle(void* connection) { return static_cast<SPDConnection*>(connection); }
-
-// A service that cannot be reached is not asked again at every phrase: starting it can take a
-// second, each time.
+// A service that failed is not asked again at every phrase: each try could cost the player
+// `answerPatience` of silence.
 constexpr auto RetryAfter = std::chrono::seconds(10);
+// The service's voice stops dead at the end of a phrase, and reports the end while the last of
+// it is still playing: this beat makes the pause heard before the next phrase what the game's own
+// voice leaves, about 170 ms (measured at the sound server with speech-dispatcher 0.11's flite
+// module).
 constexpr auto Beat = std::chrono::milliseconds(150);
+// While a phrase plays, a question this often that any live service answers at once.
+constexpr auto ProbeEvery = std::chrono::seconds(1);
+constexpr const char* Probe = "GET RATE";
+
+std::string clientName() {
+    const char* user = std::getenv("USER");
+    std::string name = user && *user ? user : "user";
+    // The name is one word of the protocol.
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c <= ' ' || c == ':'; }, '_');
+    return name + ":orthovane:main";
+}
 
 }  // namespace
 
-DispatcherClient::Loader DispatcherClient::defaultLoader() { return &SpeechdLibrary::Get; }
+DispatcherClient::DispatcherClient(Waiter& waiter) : waiter_(waiter) {}
 
-DispatcherClient::DispatcherClient(Waiter& waiter, Loader load) : waiter_(waiter), load_(load) {}
-
-DispatcherClient::~DispatcherClient() { disconnect(); }
-
-bool DispatcherClient::connect() {
-    if (connection_) return true;
-    const auto now = std::chrono::steady_clock::now();
-    if (lastAttempt_ && now - *lastAttempt_ < RetryAfter) return false;
-    lastAttempt_ = now;
-    if (!spd_) spd_ = load_();
-    if (!spd_) return false;
-    char* error = nullptr;
-    SPDConnection* c =
-        spd_->open2("orthovane", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
-    std::free(error);
-    if (!c) return false;
-    connection_ = c;
-    c->callback_end = onFinished;
-    c->callback_cancel = onFinished;
-    if (spd_->notificationOn(c, SPD_END) != 0 || spd_->notificationOn(c, SPD_CANCEL) != 0) {
-        disconnect();
-        return false;
-    }
-    if (char** modules = spd_->listModules(c)) {
-        for (char** m = modules; *m; ++m) {
-            if (std::strcmp(*m, PreferredModule) == 0) {
-                spd_->setOutputModule(c, PreferredModule);
-                break;
-            }
-        }
-        spd_->freeModules(modules);
-    }
-    return true;
+std::chrono::milliseconds DispatcherClient::phrasePatience(qsizetype chars) {
+    return std::chrono::milliseconds(3000 + 200 * std::max<qsizetype>(chars, 0));
 }
 
-void DispatcherClient::disconnect() {
-    if (connection_) spd_->close(handle(connection_));
-    connection_ = nullptr;
+bool DispatcherClient::connect(const std::stop_token& stop) {
+    if (connection_.isOpen()) return true;
+    const char* address = std::getenv("SPEECHD_ADDRESS");
+    const auto deadline = Clock::now() + answerPatience;
+    if (connection_.open(address ? address : "", deadline) != Status::Ok) return false;
+    SsipConnection::Reply reply;
+    for (const std::string& line :
+         {"SET self CLIENT_NAME " + clientName(), std::string("SET self NOTIFICATION begin on"),
+          std::string("SET self NOTIFICATION end on"),
+          std::string("SET self NOTIFICATION cancel on"),
+          std::string("SET self PRIORITY important")}) {
+        if (connection_.command(line, reply, Clock::now() + answerPatience, stop) != Status::Ok ||
+            reply.code >= 300) {
+            connection_.close();
+            return false;
+        }
+    }
+    if (connection_.command("LIST OUTPUT_MODULES", reply, Clock::now() + answerPatience, stop) !=
+        Status::Ok) {
+        connection_.close();
+        return false;
+    }
+    if (std::find(reply.lines.begin(), reply.lines.end(), PreferredModule) != reply.lines.end()) {
+        connection_.command(std::string("SET self OUTPUT_MODULE ") + PreferredModule, reply,
+                            Clock::now() + answerPatience, stop);
+    }
+    return connection_.isOpen();
+}
+
+DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
+                                                const std::stop_token& stop) {
+    if (!connect(stop)) return stop.stop_requested() ? Outcome::Stopped : Outcome::Failed;
+    std::size_t message = 0;
+    const Status taken =
+        connection_.speak(std::string_view(text.constData(), std::size_t(text.size())), message,
+                          Clock::now() + answerPatience, stop);
+    if (taken == Status::Stopped) return Outcome::Stopped;
+    if (taken != Status::Ok) return Outcome::Failed;
+    // First its beginning, soon; then its end, in the time the longest such phrase could take.
+    // Meanwhile the service is asked something every second, and must answer soon: one that has
+    // stopped in the middle of a phrase never reports its end.
+    bool begun = false;
+    auto deadline = Clock::now() + answerPatience;
+    std::optional<Clock::time_point> asked;
+    auto nextAsk = Clock::now() + ProbeEvery;
+    for (;;) {
+        const auto wake = std::min(deadline, asked   ? *asked + answerPatience
+                                             : begun ? nextAsk
+                                                     : deadline);
+        SsipConnection::Reply block;
+        const Status s = connection_.next(block, wake, stop);
+        if (s == Status::Stopped) {
+            connection_.post("CANCEL self");
+            return Outcome::Stopped;
+        }
+        if (s == Status::TimedOut && Clock::now() < deadline && !asked) {
+            connection_.post(Probe);
+            asked = Clock::now();
+            continue;
+        }
+        if (s != Status::Ok) return Outcome::Failed;
+        if (!block.isNotice()) {
+            asked.reset();  // the answer to the probe
+            nextAsk = Clock::now() + ProbeEvery;
+            continue;
+        }
+        if (block.message() != message) continue;  // about an earlier phrase
+        if (block.code == SsipConnection::Begin && !begun) {
+            begun = true;
+            deadline = Clock::now() + phrasePatience(text.size());
+            nextAsk = Clock::now() + ProbeEvery;
+        } else if (block.code == SsipConnection::End || block.code == SsipConnection::Cancel) {
+            break;
+        }
+    }
+    const auto until = Clock::now() + Beat;
+    while (Clock::now() < until && !stop.stop_requested()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return Outcome::Heard;
 }
 
 bool DispatcherClient::speak(const QString& text) {
-    if (!connect()) return false;
+    if (lastFailure_ && Clock::now() - *lastFailure_ < RetryAfter) return false;
     // The same plain text the game's own voice would say: never markup, never a command.
-    const QByteArray plain = QString::fromLatin1(FliteSynth::plainText(text)).toUtf8();
+    const QByteArray plain = QString::fromLatin1(plainText(text)).toUtf8();
     if (plain.trimmed().isEmpty()) return true;
-    const int id = spd_->say(handle(connection_), SPD_IMPORTANT, plain.constData());
-    if (id < 0) {
-        disconnect();
+    Outcome outcome = Outcome::Failed;
+    std::stop_source cancel;
+    waiter_.wait([&] { outcome = say(plain, cancel.get_token()); }, cancel);
+    if (outcome == Outcome::Stopped || cancel.stop_requested()) return true;
+    if (outcome == Outcome::Failed) {
+        connection_.close();
+        lastFailure_ = Clock::now();
         return false;
     }
-    bool reported = false;
-    std::stop_source cancel;
-    waiter_.wait(
-        [&] {
-            Finished& f = finished();
-            const std::stop_token stop = cancel.get_token();
-            // Made before the lock is taken: a stop already asked for runs it here and now.
-            std::stop_callback wake(stop, [&f] {
-                // Locked so the wake-up cannot fall between the waiter's check and its sleep.
-                const std::lock_guard relock(f.mutex);
-                f.changed.notify_all();
-            });
-            std::unique_lock lock(f.mutex);
-            reported = f.changed.wait_for(lock, patience, [&] {
-                return f.ids.count(std::size_t(id)) != 0 || stop.stop_requested();
-            });
-            f.ids.erase(std::size_t(id));
-            // The service's voice stops dead at the end of a phrase, and reports the end while
-            // the last of it is still playing: this beat makes the pause heard before the next
-            // phrase what the game's own voice leaves, about 170 ms (measured at the sound
-            // server with speech-dispatcher 0.11's flite module).
-            if (reported) f.changed.wait_for(lock, Beat, [&] { return stop.stop_requested(); });
-        },
-        cancel);
-    if (cancel.stop_requested()) {
-        spd_->cancel(handle(connection_));
-        return true;
-    }
-    if (!reported) disconnect();
-    return reported;
+    lastFailure_.reset();
+    return true;
 }
 
 }  // namespace speech

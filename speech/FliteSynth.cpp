@@ -4,15 +4,15 @@
 
 #include "runtime/RuntimeError.h"
 #include "speech/Pacing.h"
+#include "speech/PlainText.h"
 
+#include <QByteArray>
 #include <algorithm>
 
 extern "C" {
 #include <flite/cst_voice.h>
 #include <flite/cst_wave.h>
 #include <flite/flite.h>
-#include <QStringView>
-#include <vector>
 cst_voice* register_cmu_us_kal16(const char* voxdir);
 }
 
@@ -30,19 +30,6 @@ cst_voice* kal16() {
 
 FliteSynth::FliteSynth() : voice_(kal16()) {
     if (!voice_) throw ::runtime::RuntimeError(::runtime::Err::AutomationError);
-}
-
-QByteArray FliteSynth::plainText(const QString& text) {
-    // The engine reads Latin-1 bytes. Control characters and anything outside printable
-    // Latin-1 become blanks, so no byte can reach it as an escape or a sequence it interprets.
-    QByteArray out;
-    out.reserve(std::min(text.size(), MaxChars));
-    for (QChar ch : QStringView(text).left(MaxChars)) {
-        const char16_t u = ch.unicode();
-        const bool printable = (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF);
-        out.append(printable ? char(u) : ' ');
-    }
-    return out;
 }
 
 Pcm FliteSynth::synthesize(const QString& text, bool paced) {

@@ -208,6 +208,20 @@ class Desktop:
                                          f"reader (it said {self.reader_said()[since:]})")
                 self.keys("shift")
 
+    def service_pid(self):
+        """The speech service's process, from the pid file it keeps in the runtime folder."""
+        path = os.path.join(self.env["XDG_RUNTIME_DIR"], "speech-dispatcher", "pid",
+                            "speech-dispatcher.pid")
+        try:
+            with open(path) as f:
+                return int(f.read().split()[0])
+        except (OSError, ValueError, IndexError):
+            return None
+
+    def signal_service(self, signum):
+        """Kills (SIGKILL), freezes (SIGSTOP) or thaws (SIGCONT) the speech service."""
+        os.kill(self.service_pid(), signum)
+
     def _run(self, args, check=False):
         return subprocess.run(args, env=self.env, capture_output=True, check=check).stdout
 
@@ -222,8 +236,12 @@ class Desktop:
             except subprocess.TimeoutExpired:
                 p.kill()
                 p.wait()
-        # The speech service a screen reader started is nobody's child: it goes by its folder.
-        subprocess.run(["pkill", "-KILL", "-f", f"speech-dispatcher.*{self.dir}"], capture_output=True)
+        # The speech service a screen reader started is nobody's child: it goes by its pid file.
+        if "XDG_RUNTIME_DIR" in self.env and self.service_pid():
+            try:
+                os.kill(self.service_pid(), signal.SIGKILL)
+            except OSError:
+                pass
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def __enter__(self):

@@ -7,6 +7,7 @@ through AT-SPI, acts only through X input and hears it only at the sound server.
 
 import os
 import re
+import signal
 import sys
 import time
 
@@ -228,6 +229,61 @@ def sound_server_restarts():
         expect(len(said) == 1 and "sound" in said[0], f"standard error said {said}")
 
 
+def speech_service_dies():
+    """Beside a screen reader, the speech service killed in the middle of a prompt: the game
+    notices at once and says the prompt in its own voice, whole, within about a second; the game
+    goes on."""
+    with Desktop(PROGRAM, CATS, screen_reader="flag") as d:
+        d.launch()
+        own, service = d.record(), d.record("reader_null")
+        d.click(d.find("push button", "Start"))
+        begun = wait_for(lambda: service.phrases(), what="the prompt through the service")[0][0]
+        # The service says "Spell Word cat" in about a second.
+        wait_for(lambda: len(service.samples()) / RATE >= begun + 0.4, what="0.4 s of the prompt")
+        killed = time.monotonic()
+        d.signal_service(signal.SIGKILL)
+        wait_for(lambda: own.phrases(), timeout=30, what="the game's own voice")
+        took = time.monotonic() - killed
+        print(f"the service killed: the game's own voice heard {took:.2f} s later")
+        # Not the service's patience for a phrase waited out.
+        expect(took < 5, f"the game's own voice took {took:.2f} s")
+        lengths = lengths_of(own.wait_for_phrases(1))
+        expect(heard_as(lengths, ["Spell Word cat"]), f"heard in the game's own voice {lengths}")
+        answer_the_first_word_right(d, own)
+
+
+def speech_service_freezes():
+    """Beside a screen reader, the speech service frozen (SIGSTOP) between phrases: the window
+    stays readable while the game waits, the verdict is heard in the game's own voice within
+    about a second of Enter, and the window closes and the program ends while it is frozen."""
+    with Desktop(PROGRAM, CATS, screen_reader="flag") as d:
+        d.launch()
+        own, service = d.record(), d.record("reader_null")
+        d.click(d.find("push button", "Start"))
+        service.wait_for_phrases(1)
+        d.signal_service(signal.SIGSTOP)
+        d.type("cat")
+        entered = time.monotonic()
+        d.keys("Return")
+        # Read over AT-SPI while the game waits on the service: only a live event thread answers.
+        stop = d.find("push button", "Stop")
+        read = time.monotonic() - entered
+        expect(stop is not None and has(stop, "showing"), "Stop readable while the game waits")
+        wait_for(lambda: own.phrases(), timeout=30, what="the verdict in the game's own voice")
+        took = time.monotonic() - entered
+        print(f"the service frozen: the tree read {read:.2f} s after Enter, the verdict heard "
+              f"{took:.2f} s after it")
+        expect(took < 5, f"the verdict took {took:.2f} s")
+        lengths = lengths_of(own.wait_for_phrases(2))
+        expect(heard_as(lengths, [" correct ", "Spell Word cat"]), f"heard {lengths}")
+        closing = time.monotonic()
+        d.close_window()
+        status = d.exit_status(timeout=10)
+        took = time.monotonic() - closing
+        d.signal_service(signal.SIGCONT)
+        expect(status == 0 and took < 2, f"after closing: exit status {status} in {took:.2f} s")
+
+
 def wayland():
     """Under a Wayland compositor: the window is read through AT-SPI, Start pressed through its
     action speaks the first prompt."""
@@ -318,5 +374,6 @@ if __name__ == "__main__":
     run_cases({f.__name__: f for f in (start_window, game_longer_than_the_list,
                                        word_never_in_the_tree, double_click_on_start,
                                        tooltip_during_a_word, closing_mid_word, sound_server_restarts,
+                                       speech_service_dies, speech_service_freezes,
                                        wayland,
                                        screen_reader)})
