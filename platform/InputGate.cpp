@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPointF>
+#include <QPointingDevice>
 #include <QStyleHints>
 #include <QWindow>
 #include <algorithm>
@@ -49,9 +50,9 @@ bool isButton(QEvent::Type t) {
            t == QEvent::MouseButtonDblClick;
 }
 
-QWidget* widgetUnder(const QMouseEvent& event) {
-    return QApplication::widgetAt(event.globalPosition().toPoint());
-}
+bool isMouse(QEvent::Type t) { return isButton(t) || t == QEvent::MouseMove; }
+
+QWidget* widgetUnder(QPointF global) { return QApplication::widgetAt(global.toPoint()); }
 }  // namespace
 
 InputGate::InputGate() { QCoreApplication::instance()->installEventFilter(this); }
@@ -72,7 +73,17 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     QWidget* aim = nullptr;
     if (isButton(event->type())) aim = aimOf(static_cast<const QMouseEvent&>(*event));
     if (holds_ > 0 && isUserInput(event->type())) {
-        kept_.push_back({receiver, std::unique_ptr<QEvent>(event->clone()), aim});
+        if (isButton(event->type()) && repeatsAKeptClick(event->type(), aim)) return true;
+        Kept kept{receiver, nullptr, std::nullopt, aim};
+        if (isMouse(event->type())) {
+            const auto& m = static_cast<const QMouseEvent&>(*event);
+            kept.mouse =
+                Mouse{m.type(),    m.position(),  m.scenePosition(), m.globalPosition(), m.button(),
+                      m.buttons(), m.modifiers(), m.timestamp(),     m.pointingDevice()};
+        } else {
+            kept.event.reset(event->clone());
+        }
+        kept_.push_back(std::move(kept));
         return true;
     }
     return false;
@@ -88,15 +99,31 @@ QWidget* InputGate::aimOf(const QMouseEvent& event) {
         (at - lastPress_.at).manhattanLength() <=
             QGuiApplication::styleHints()->startDragDistance();
     if (event.type() == QEvent::MouseButtonDblClick || secondClick) return lastPress_.aim;
-    lastPress_ = {widgetUnder(event), event.timestamp(), at, true};
+    lastPress_ = {widgetUnder(event.globalPosition()), event.timestamp(), at, true};
     return lastPress_.aim;
 }
 
-bool InputGate::stillAimed(const QEvent& event, const QWidget* aim) const {
+bool InputGate::repeatsAKeptClick(QEvent::Type type, QWidget* aim) {
+    // A control clicked again and again while a phrase plays (a child at Say Again) is clicked
+    // once: the repeats would each say the word again, and hold up what was clicked after them.
+    if (type == QEvent::MouseButtonRelease) {
+        const bool dropped = aim && aim == repeating_;
+        repeating_ = nullptr;
+        return dropped;
+    }
+    const bool kept =
+        aim && std::any_of(kept_.begin(), kept_.end(), [aim](const Kept& k) {
+            return k.aim == aim && isButton(k.type()) && k.type() != QEvent::MouseButtonRelease;
+        });
+    repeating_ = kept ? aim : nullptr;
+    return kept;
+}
+
+bool InputGate::stillAimed(const Mouse& click, const QWidget* aim) const {
     // A click on a control that has gone or been disabled since is dropped, as a click on a
     // hidden button would be; so is one that would now land on something else.
     if (!aim || !aim->isVisible() || !aim->isEnabled()) return false;
-    return widgetUnder(static_cast<const QMouseEvent&>(event)) == aim;
+    return widgetUnder(click.global) == aim;
 }
 
 void InputGate::leave() {
@@ -117,9 +144,18 @@ void InputGate::replay() {
         Kept next = std::move(kept_.front());
         kept_.pop_front();
         if (!next.receiver) continue;
-        if (isButton(next.event->type()) && !stillAimed(*next.event, next.aim)) continue;
-        replaying_ = next.event.get();
-        QCoreApplication::sendEvent(next.receiver, next.event.get());
+        if (next.mouse) {
+            const Mouse& m = *next.mouse;
+            if (isButton(m.type) && !stillAimed(m, next.aim)) continue;
+            QMouseEvent made(m.type, m.local, m.scene, m.global, m.button, m.buttons, m.modifiers,
+                             static_cast<const QPointingDevice*>(m.device));
+            made.setTimestamp(m.timestamp);
+            replaying_ = &made;
+            QCoreApplication::sendEvent(next.receiver, &made);
+        } else {
+            replaying_ = next.event.get();
+            QCoreApplication::sendEvent(next.receiver, next.event.get());
+        }
         replaying_ = nullptr;
     }
 }

@@ -2,21 +2,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <QPoint>
+#include <QPointF>
 #include <QPointer>
 #include <QWidget>
 #include <deque>
 #include <memory>
+#include <optional>
 
-class QEvent;
 class QMouseEvent;
+class QPointingDevice;
 
 namespace platform {
 
 // Keeps the player's input back while a phrase is being spoken, and hands it over, in the order
 // it came, once the handler that spoke has finished. A click goes to the control it was aimed at
-// when it was made, or nowhere if that control has meanwhile been hidden or disabled. A close
+// when it was made, or nowhere if that control has meanwhile been hidden or disabled; clicks
+// repeated on a control whose earlier click is still kept count once. A close
 // request for the game's window is never kept back: closing it ends the program at once, even in
 // the middle of a word.
 class InputGate final : public QObject {
@@ -45,14 +49,30 @@ class InputGate final : public QObject {
     bool eventFilter(QObject* receiver, QEvent* event) override;
 
   private:
+    struct Mouse;
     void replay();
     QWidget* aimOf(const QMouseEvent& event);
-    bool stillAimed(const QEvent& event, const QWidget* aim) const;
+    bool stillAimed(const Mouse& click, const QWidget* aim) const;
+    bool repeatsAKeptClick(QEvent::Type type, QWidget* aim);
 
+    // A mouse event as it was made. Qt's mouse events share their point with the pointer's own,
+    // which moves on with every later event, so a kept copy would be replayed where the pointer
+    // went next (a click on Say Again released over Stop): it is kept by value and made anew.
+    struct Mouse {
+        QEvent::Type type;
+        QPointF local, scene, global;
+        Qt::MouseButton button;
+        Qt::MouseButtons buttons;
+        Qt::KeyboardModifiers modifiers;
+        quint64 timestamp;
+        const QPointingDevice* device;
+    };
     struct Kept {
         QPointer<QObject> receiver;
-        std::unique_ptr<QEvent> event;
+        std::unique_ptr<QEvent> event;  // any other input
+        std::optional<Mouse> mouse;
         QPointer<QWidget> aim;  // for clicks: the control under the pointer when it was made
+        QEvent::Type type() const { return mouse ? mouse->type : event->type(); }
     };
     // The last button press seen, kept or not: the second click of a double-click is aimed
     // where the first was, even if the first has since put another control there.
@@ -63,6 +83,8 @@ class InputGate final : public QObject {
         bool valid = false;
     } lastPress_;
     QPointer<QWidget> main_;
+    // The control whose repeated press was dropped: its release goes too.
+    QPointer<QWidget> repeating_;
     int holds_ = 0;
     int depth_ = 0;
     bool replayScheduled_ = false;

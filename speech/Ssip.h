@@ -49,7 +49,8 @@ class SsipConnection {
     // A call that waits looks at `stop` every few milliseconds, and gives up when asked.
     using Stop = std::stop_token;
 
-    Status command(std::string_view line, Reply& reply, Clock::time_point deadline, const Stop& stop);
+    Status command(std::string_view line, Reply& reply, Clock::time_point deadline,
+                   const Stop& stop);
     // SPEAK with the text as one block of data; `message` is the number the service gave it.
     Status speak(std::string_view text, std::size_t& message, Clock::time_point deadline,
                  const Stop& stop);

@@ -162,3 +162,24 @@ TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
     EXPECT_FALSE(watch.cutShort);
     EXPECT_TRUE(ends.empty());
 }
+
+TEST(GuiSpeech, ClicksRepeatedDuringAPhraseCountOnceAndStopWaitsForNoRepeats) {
+    SpeakingWindow w;
+    auto& form = w.window.form;
+    auto& view = w.window.view;
+    form.List1.AddItem(QStringLiteral("cat"));
+    QWindow* window = view.windowHandle();
+    QTimer::singleShot(200, [&] {
+        // A child mashing Say Again while the word is said, then Stop.
+        for (int i = 0; i < 20; ++i) queueClick(window, view.sayAgainButton()->geometry().center());
+        queueKey(window, Qt::Key_X, QStringLiteral("x"));
+        queueClick(window, view.stopButton()->geometry().center());
+    });
+    QTest::mouseClick(view.startButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.List7.ListCount() == 1; }, 15000))
+        << w.journal.entries.join(u'|').toStdString();
+    EXPECT_EQ(w.journal.entries,
+              QStringList({"begin Spell Word cat", "end Spell Word cat", "begin cat", "end cat"}));
+    EXPECT_EQ(form.List7.List(0), "0 Correct Out Of 0");
+    EXPECT_EQ(form.inputbox.Text(), "x") << "typed keys are all kept";
+}
