@@ -56,8 +56,12 @@ class LevelAccessible final : public QAccessibleWidget, public QAccessibleValueI
     }
 
     QVariant currentValue() const override { return app::levelOf(label()->text()); }
-    // The level is stepped by pressing, as the game has it, never set outright.
-    void setCurrentValue(const QVariant&) override {}
+    // Set outright by stepping round to it, as the game steps the level.
+    void setCurrentValue(const QVariant& value) override {
+        bool number = false;
+        const int level = value.toInt(&number);
+        if (number) label()->stepTo(level);
+    }
     QVariant maximumValue() const override { return int(app::LevelCaption.size()); }
     QVariant minimumValue() const override { return 1; }
     QVariant minimumStepSize() const override { return 1; }
@@ -86,12 +90,33 @@ ClickLabel::ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent)
 void ClickLabel::showCaption(const QString& caption) {
     if (caption == text()) return;
     setText(caption);
-    QAccessibleValueChangeEvent changed(this, app::levelOf(caption));
-    QAccessible::updateAccessibility(&changed);
+    if (announcing_) announce();
 }
 
-void ClickLabel::press() {
-    if (isEnabled()) runGuarded(runtime_, [this] { model_.Click(); });
+void ClickLabel::press() { step(1); }
+
+void ClickLabel::step(int clicks) {
+    if (!isEnabled() || clicks <= 0) return;
+    const QString before = text();
+    // Only the last caption is told to a screen reader: stepping back is five steps on.
+    announcing_ = false;
+    runGuarded(runtime_, [this, clicks] {
+        for (int i = 0; i < clicks; ++i) model_.Click();
+    });
+    announcing_ = true;
+    if (text() != before) announce();
+}
+
+void ClickLabel::stepTo(int level) {
+    const int levels = int(app::LevelCaption.size());
+    const int now = app::levelOf(text());
+    if (now == 0 || level < 1 || level > levels) return;
+    step((level - now + levels) % levels);
+}
+
+void ClickLabel::announce() {
+    QAccessibleValueChangeEvent changed(this, app::levelOf(text()));
+    QAccessible::updateAccessibility(&changed);
 }
 
 void ClickLabel::keyPressEvent(QKeyEvent* event) {
@@ -100,6 +125,15 @@ void ClickLabel::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (!event->isAutoRepeat()) press();
+            event->accept();
+            return;
+        // A spin button's keys, as a screen reader announces it: on and back round the ring.
+        case Qt::Key_Up:
+            press();
+            event->accept();
+            return;
+        case Qt::Key_Down:
+            step(int(app::LevelCaption.size()) - 1);
             event->accept();
             return;
         default:

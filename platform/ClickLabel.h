@@ -13,14 +13,17 @@ namespace platform {
 
 class QtRuntime;
 
-// A label that raises the model's Click when the mouse is released over it, or when Space or
-// Enter is pressed while it has the keyboard focus.
+// A label that raises the model's Click when the mouse is released over it, or when Space, Enter
+// or Up is pressed while it has the keyboard focus. Down steps back round the ring of levels, as
+// many clicks on as that takes, and a screen reader may set the level outright the same way.
 class ClickLabel final : public QLabel {
     Q_OBJECT
   public:
     ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent);
     // What a click does, from the mouse, the keyboard or a screen reader's action.
     void press();
+    // Clicks on until the level (1..6) is shown; nothing while disabled or at no level.
+    void stepTo(int level);
     // Shows the level's caption; a screen reader hears the new level.
     void showCaption(const QString& caption);
 
@@ -30,8 +33,12 @@ class ClickLabel final : public QLabel {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void step(int clicks);
+    void announce();
+
     app::Label& model_;
     QtRuntime& runtime_;
+    bool announcing_ = true;
 };
 
 }  // namespace platform

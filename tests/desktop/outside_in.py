@@ -12,8 +12,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import (RATE, Desktop, extents, has, listen, phrase_length, run_cases,  # noqa: E402
-                     wait_for)
+from desktop import (RATE, Desktop, atspi, extents, has, listen,  # noqa: E402
+                     phrase_length, run_cases, wait_for)
 
 PROGRAM = os.environ.get("ORTHOVANE_PROGRAM", "")
 PHRASE_TOOL = os.environ.get("ORTHOVANE_PHRASE_TOOL", "")
@@ -90,6 +90,21 @@ def start_window():
         d.keys("space")
         wait_for(lambda: any(n == "Level 3" for _, n, _ in names),
                  what="Level 3 to be announced")
+        # A spin button's own keys: Up steps on, Down steps back round the same ring of six.
+        for key, want in [("Up", 4), ("Down", 3), ("Down", 2), ("Down", 1), ("Down", 6),
+                          ("Up", 1)]:
+            d.keys(key)
+            wait_for(lambda: level.get_name() == f"Level {want}",
+                     what=lambda: f"{key} to give Level {want} (it reads {level.get_name()})")
+        # And its value set outright, as assistive technology may; not during a game.
+        value = atspi().Value
+        expect(value.set_current_value(level, 5), "the level's value could not be set")
+        wait_for(lambda: level.get_name() == "Level 5", what="the level set to 5")
+        d.click(d.find("push button", "Start"))
+        wait_for(lambda: has(d.find("push button", "Stop"), "showing"), what="the game")
+        value.set_current_value(level, 2)
+        expect(level.get_name() == "Level 5" and not has(level, "enabled"),
+               f"the level changed during a game: {level.get_name()}")
 
 
 def game_longer_than_the_list():
@@ -321,6 +336,11 @@ def screen_reader():
         # Orca cannot read the name-change events of this Qt (they carry the object, not the
         # name): it says the level's new value.
         d.wait_for_reader(lambda s: "Level 2" in s or "2" in s.split(), mark)
+        # Up and Down, as a spin button's keys, and Orca says each new level.
+        for key, said in [("Up", "3"), ("Down", "2")]:
+            mark = len(d.reader_said())
+            d.keys(key)
+            d.wait_for_reader(lambda s: f"Level {said}" in s or said in s.split(), mark)
         mark = len(d.reader_said())
         d.keys("Tab", "Tab")
         d.wait_for_reader(lambda s: "Start" in s, mark)
