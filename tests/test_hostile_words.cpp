@@ -53,6 +53,13 @@ TEST(HostileWordFiles, EachGivesItsResult) {
         {"ctrl-z-middle.txt", {{1, {"cat", "dog"}}}},
         {"unterminated-quote.txt", {{1, {"cat"}}, {5, {"dog,sun\nhat"}}}},
         {"quote-inside-field.txt", {{1, {"dog", e}}, {2, {"it\"s", "x\"y\"z"}}}},
+        // No-break, zero-width and ideographic spaces and a byte order mark around the words go;
+        // the one inside "ice cream" stays.
+        {"copied-from-the-web.txt",
+         {{1, {"cow", e}},
+          {2, {"horse"}},
+          {3, {"giraffe"}},
+          {4, {"elephant", u"ice\u00a0cream"_qs}}}},
         {"markup-and-escapes.txt",
          {{2, {"&amp;", "\x1b[31m"}}, {3, {"<speak>"}}, {5, {"[[h@l'ou]]"}}}},
     };

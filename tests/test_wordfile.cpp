@@ -98,6 +98,39 @@ TEST(WordFile, HonoursByteOrderMarksAndFallsBackToWindows1252) {
               QStringList({u"naïve"_qs, u"naïve"_qs, u"\u201Cquote\u201D"_qs}));
 }
 
+TEST(WordFile, InvisibleCharactersAroundAWordGoLikeBlanks) {
+    // No-break, zero-width and ideographic spaces, word joiners and byte order marks, as lists
+    // copied from web pages and word processors have them; inside a word they stay.
+    EXPECT_EQ(fields("cow\xC2\xA0\n\xE2\x80\x8B"
+                     "cat\xE3\x80\x80,\xE2\x81\xA0"
+                     "dog\xEF\xBB\xBF\n"
+                     "co\xC2\xA0w\n\xC2\xA0\xE2\x80\x8B\n"),
+              QStringList({"cow", "cat", "dog", u"co\u00A0w"_qs, ""}));
+    // Windows-1252's no-break space, in a file that is not UTF-8.
+    EXPECT_EQ(fields("cow\xA0\r\n\xA0"
+                     "caf\xE9\xA0\r\n"),
+              QStringList({"cow", u"café"_qs}));
+    EXPECT_EQ(fields(QByteArray("\xFF\xFE"
+                                "c\0o\0w\0\xA0\0\n\0"
+                                "\xFF\xFE"
+                                "s\0u\0n\0",
+                                20)),
+              QStringList({"cow", "sun"}));
+    // A byte order mark where a file was joined to another is no part of the next field, quoted
+    // or not; inside quotes a field is kept as it stands.
+    EXPECT_EQ(fields("cat\n\xEF\xBB\xBF\"ice, cream\"\n\xEF\xBB\xBF"
+                     "d\xF6g\n\"\xC2\xA0sun\"\n"),
+              QStringList({"cat", "ice, cream", u"d\u00F6g"_qs, u"\u00A0sun"_qs}));
+}
+
+TEST(WordPools, AWordWithANoBreakSpaceIsItsOwnLengthAndAnsweredRight) {
+    auto l = load("cow\xC2\xA0\n");
+    EXPECT_EQ(pool(l->g.form, 1), QStringList({"cow"}));
+    l->g.commands.ComStart_Click();
+    l->g.answer("cow");
+    EXPECT_EQ(l->g.results(), QStringList({"cow  cow  Correct"}));
+}
+
 TEST(WordPools, SortWordsByLengthLowercasedInFileOrder) {
     auto l = load(
         "Apple\ndog\nDOG\nabcdefghijkl\nabcdefghijklm\nabcdefghijklmn\nbee\n"

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QByteArray>
+#include <QChar>
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -73,6 +74,35 @@ constexpr std::size_t Sentinel = 4;
 constexpr char16_t CtrlZ = 0x1A;
 
 bool isBlank(char16_t u) { return u == u' ' || u == u'\t'; }
+constexpr char16_t ByteOrderMark = 0xFEFF;
+
+// What a word list copied from a web page or a word processor carries around its words without
+// showing it: every kind of white space (the no-break space, the ideographic space...) and the
+// invisible format characters (zero-width space, word joiner, byte order mark...).
+bool isInvisible(char32_t c) {
+    return QChar::isSpace(c) || QChar::category(c) == QChar::Other_Format;
+}
+
+// The field without what is invisible at either end; what lies inside stays.
+QStringView trimInvisible(QStringView field) {
+    const char16_t* u = field.utf16();
+    qsizetype begin = 0, end = field.size();
+    while (begin < end) {
+        const bool pair = begin + 1 < end && QChar::isHighSurrogate(u[begin]) &&
+                          QChar::isLowSurrogate(u[begin + 1]);
+        const char32_t c = pair ? QChar::surrogateToUcs4(u[begin], u[begin + 1]) : u[begin];
+        if (!isInvisible(c)) break;
+        begin += pair ? 2 : 1;
+    }
+    while (end > begin) {
+        const bool pair = end - 1 > begin && QChar::isLowSurrogate(u[end - 1]) &&
+                          QChar::isHighSurrogate(u[end - 2]);
+        const char32_t c = pair ? QChar::surrogateToUcs4(u[end - 2], u[end - 1]) : u[end - 1];
+        if (!isInvisible(c)) break;
+        end -= pair ? 2 : 1;
+    }
+    return field.sliced(begin, end - begin);
+}
 bool endsField(char16_t u) { return u == u',' || u == u'\n' || u == u'\r'; }
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
@@ -141,23 +171,24 @@ class FieldReader::Units {
             lfMayFollow_ = false;
             if (peek() == u'\n') ++pos_;
         }
-        int u = peek();
-        while (u >= 0 && isBlank(char16_t(u))) {
-            ++pos_;
-            u = peek();
-        }
+        int u = skipLeading();
         if (u < 0) return false;
         // Both from one value, never one from the other: a view written as two halves and read
         // back whole waits for the store to finish.
         QStringView field;
-        if (u != u'"' && takeWhole(field)) {
+        const bool quoted = u == u'"';
+        if (!quoted && takeWhole(field)) {
+            // Only a unit beyond ASCII at either end can be invisible: blanks are gone already.
+            if (!field.isEmpty() &&
+                (field.front().unicode() >= 0x80 || field.back().unicode() >= 0x80))
+                field = trimInvisible(field);
             out = field;
             last_ = field;
             return true;
         }
         field_.clear();
         ascii_ = true;
-        if (u == u'"') {
+        if (quoted) {
             ++pos_;
             takeUntil([](char16_t c) { return c == u'"'; });
             if (peek() == u'"') {
@@ -171,6 +202,7 @@ class FieldReader::Units {
         }
         consumeDelimiter();
         field = decode();
+        if (!quoted) field = trimInvisible(field);
         out = field;
         last_ = field;
         return true;
@@ -180,6 +212,38 @@ class FieldReader::Units {
 
   private:
     enum class Mode { Bytes, Utf16LE, Utf16BE };
+
+    // Past the blanks and byte order marks before a field (a file joined to another brings its
+    // mark along); returns the first unit of the field, or -1 at the end of the file.
+    int skipLeading() {
+        for (;;) {
+            const int u = peek();
+            if (u < 0) return u;
+            if (isBlank(char16_t(u)) || u == ByteOrderMark) {
+                ++pos_;
+            } else if (mode_ == Mode::Bytes && u == 0xEF && startsUtf8Mark()) {
+                pos_ += 3;  // the mark in UTF-8, whatever the rest of the field turns out to be
+            } else {
+                return u;
+            }
+        }
+    }
+
+    // Whether the bytes at pos_ are EF BB BF. A mark split by the end of the buffer is read
+    // whole: its first bytes go back to be read again with the next chunk.
+    bool startsUtf8Mark() {
+        static constexpr char16_t mark[3] = {0xEF, 0xBB, 0xBF};
+        for (;;) {
+            const std::size_t left = std::min<std::size_t>(len_ - pos_, 3);
+            if (!std::equal(units_.begin() + long(pos_), units_.begin() + long(pos_ + left), mark))
+                return false;
+            if (left == 3) return true;
+            if (sourceDone_ || ended_) return false;
+            rawPos_ = rawLen_ - (len_ - pos_);
+            pos_ = len_;
+            if (!refill()) return false;
+        }
+    }
 
     // The next unit, or -1 at the end of the file (Ctrl+Z included).
     int peek() {
@@ -324,7 +388,7 @@ class FieldReader::Units {
         const std::size_t carry = rawLen_ - rawPos_;
         if (carry > 0)
             std::copy(raw_.begin() + long(rawPos_), raw_.begin() + long(rawLen_), raw_.begin());
-        fillRaw(carry, mode_ == Mode::Bytes ? 1 : 2);
+        fillRaw(carry, mode_ == Mode::Bytes ? carry + 1 : 2);
         rawPos_ = 0;
         convert();
         return len_ > 0;
