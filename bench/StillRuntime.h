@@ -9,6 +9,7 @@
 class StillRuntime final : public ::runtime::Runtime {
   public:
     void DoEvents() override {}
+    void Note(const QString&) override {}
     void MsgBox(const QString&, int, const QString&) override {}
     void End(int) override {}
     float ScreenWidth() const override { return 28800; }

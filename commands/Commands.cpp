@@ -31,7 +31,15 @@ Commands::Commands(app::FrmMain& form) : f_(form), game_(form, [this] { FinishGa
 void Commands::Form_Load(const std::function<std::unique_ptr<speech::Voice>()>& createVoice,
                          const QString& wordFilePath) {
     f_.state.Voice = createVoice();
-    if (wordstore::loadWords(f_, wordFilePath) == ::runtime::Err::FileNotFound) {
+    const int error = wordstore::loadWords(f_, wordFilePath);
+    if (error != 0 && error != ::runtime::Err::FileNotFound) {
+        // The game starts quietly with what it could read, as it always has; whoever set it up
+        // can still learn why the words are missing.
+        f_.runtime.Note(QStringLiteral("could not read %1 (%2); the game has the words read "
+                                       "before that")
+                            .arg(wordFilePath, ::runtime::standardDescription(error)));
+    }
+    if (error == ::runtime::Err::FileNotFound) {
         f_.runtime.MsgBox(wordstore::missingFileMessage(), ::runtime::vbCritical, app::AppTitle);
         // The game cannot be played without words; ending with success would hide that.
         exitStatus_ = 1;

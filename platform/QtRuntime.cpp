@@ -38,6 +38,10 @@ void QtRuntime::DoEvents() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void QtRuntime::Note(const QString& line) {
+    std::fprintf(stderr, "orthovane: %s\n", line.toLocal8Bit().constData());
+}
+
 void QtRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
     const auto icon =
         (style & 0x70) == ::runtime::vbCritical ? QMessageBox::Critical : QMessageBox::Information;

@@ -30,6 +30,7 @@ class QtRuntime final : public ::runtime::Runtime {
     }
 
     void DoEvents() override;
+    void Note(const QString& line) override;
     void MsgBox(const QString& prompt, int style, const QString& title) override;
     void End(int exitStatus) override;
     float ScreenWidth() const override;

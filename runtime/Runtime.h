@@ -15,6 +15,9 @@ class Runtime {
     // Handles pending window messages (repaint in particular) and returns. No user input is
     // dispatched here.
     virtual void DoEvents() = 0;
+    // A line for whoever started the program (standard error): what the player is not told,
+    // but someone setting the game up needs to know.
+    virtual void Note(const QString& line) = 0;
     // A modal message. Style 16: critical-stop icon with an OK button.
     virtual void MsgBox(const QString& prompt, int style, const QString& title) = 0;
     // Ends the program at once; no further events are handled.

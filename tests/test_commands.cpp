@@ -69,13 +69,15 @@ TEST(FormLoad, AMissingWordFileIsReportedAndEndsTheProgramWithFailure) {
     EXPECT_FALSE(g.form.Me.Visible());
 }
 
-TEST(FormLoad, AnUnreadableWordFileStillStartsTheGame) {
+TEST(FormLoad, AnUnreadableWordFileStartsQuietlyAndSaysWhyInOneLine) {
     TempDir dir;
     Game g;
-    g.commands.Form_Load([&] { return std::make_unique<RecordingVoice>(g.journal); },
-                         dir.path(""));  // the folder itself
+    const QString folder = dir.path("");  // a folder, not a file
+    g.commands.Form_Load([&] { return std::make_unique<RecordingVoice>(g.journal); }, folder);
     EXPECT_TRUE(g.form.Me.Visible());
-    EXPECT_TRUE(g.journal.entries.isEmpty());
+    EXPECT_EQ(g.journal.entries,
+              QStringList({"note could not read " + folder +
+                           " (Path/File access error); the game has the words read before that"}));
 }
 
 TEST(FormUnload, StepCountFollowsTheTopEdgeAgainstTheScreenWidth) {

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on a real X server (Xvfb, 1920x1080): it starts and shows its window, says so
-# when there is no sound server, reports a missing word file and ends with failure, and ends
-# within two seconds when closed, even in the middle of a spoken word; at twice the scale it is
-# twice as large.
+# when there is no sound server, reports a missing word file and ends with failure, starts
+# quietly with an unreadable one and says why, and ends within two seconds when closed, even in
+# the middle of a spoken word; at twice the scale it is twice as large.
 # Usage: test_desktop.sh PROGRAM WM_CLOSE
 set -uo pipefail
 program=$1
@@ -89,6 +89,18 @@ run_tests() {
   if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
   wait "$pid"; status=$?
   [ "$status" -eq 1 ]; check "a missing word file ends with status 1 (got $status)" $?
+  # 5. A word list that cannot be read (a FIFO, a link that loops): the game starts as usual,
+  # with no message box, and says why in one line on standard error.
+  for kind in fifo loop; do
+    rm -rf "$work/$kind"; mkdir -p "$work/$kind"
+    cp "$program" "$work/$kind/"
+    if [ $kind = fifo ]; then mkfifo "$work/$kind/Words.txt"; else ln -s Words.txt "$work/$kind/Words.txt"; fi
+    PULSE_SERVER=unix:/nonexistent/orthovane "$work/$kind/$(basename "$program")" 2>"$work/$kind.err" & pid=$!
+    id=$(window); check "an unreadable word list ($kind) still starts the game" $? || { kill -9 "$pid"; continue; }
+    lines=$(grep -c 'Words.txt' "$work/$kind.err")
+    [ "$lines" -eq 1 ]; check "one line says why the list ($kind) was not read (got $lines: $(cat "$work/$kind.err"))" $?
+    kill "$pid"; wait "$pid" 2>/dev/null
+  done
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }

@@ -40,6 +40,7 @@ class RecordingRuntime final : public ::runtime::Runtime {
     explicit RecordingRuntime(Journal& journal) : journal_(journal) {}
 
     void DoEvents() override { journal_.add(QStringLiteral("doevents")); }
+    void Note(const QString& line) override { journal_.add(QStringLiteral("note ") + line); }
     void MsgBox(const QString& prompt, int style, const QString& title) override;
     void End(int status) override;
     float ScreenWidth() const override { return screenWidth; }
