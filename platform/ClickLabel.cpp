@@ -141,10 +141,14 @@ void ClickLabel::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void ClickLabel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    if (!hasFocus()) return;
+void ClickLabel::paintEvent(QPaintEvent* /*event*/) {
+    // The caption in exactly the palette's colour for the label's state. The style's own way of
+    // drawing a disabled label lightens it past what the palette says, and the level must stay
+    // readable while a game runs.
     QStylePainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(contentsRect(), int(alignment()), text());
+    if (!hasFocus()) return;
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
     focus.rect = contentsRect().adjusted(1, 1, -1, -1);

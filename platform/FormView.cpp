@@ -10,6 +10,7 @@
 #include "platform/FirstFrame.h"
 #include "platform/Fonts.h"
 #include "platform/QtRuntime.h"
+#include "platform/Readable.h"
 #include "platform/ResultsList.h"
 
 #include <QAccessible>
@@ -17,6 +18,7 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QColor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -79,7 +81,7 @@ void mirror(Widget* widget, const app::CaptionedControl& m, QPalette::ColorRole 
     widget->setEnabled(m.Enabled());
     widget->setVisible(m.Visible());
     QPalette p = widget->palette();
-    p.setColor(face, qcolor(m.BackColor()));
+    fixFace(p, face, qcolor(m.BackColor()));
     widget->setPalette(p);
 }
 
@@ -102,16 +104,25 @@ void FormView::dressWindow() {
     // Decoding the icons takes longer than drawing the window, so the window gets them once it
     // is on the screen.
     afterFirstFrame(*this, [this] { setWindowIcon(gameIcon()); });
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, qcolor(form_.Me.BackColor()));
-    pal.setColor(QPalette::Button, qcolor(app::LightGrey));
-    // Greyed, as a disabled control is, but still readable on the grey window: the level stays
-    // in sight during play.
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(110, 110, 110));
-    pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(110, 110, 110));
-    setPalette(pal);
+    dressPalette();
     setAutoFillBackground(true);
     runtime_.setWindow(this);
+}
+
+void FormView::dressPalette() {
+    // The theme's colours where the theme draws the face (the entry box, the results), made
+    // readable; the layout's light grey where the layout fixes the face, with text chosen for
+    // it. The level stays readable, greyed, during play.
+    QPalette pal = readableTheme(QGuiApplication::palette());
+    fixFace(pal, QPalette::Window, qcolor(form_.Me.BackColor()));
+    fixFace(pal, QPalette::Button, qcolor(app::LightGrey));
+    setPalette(pal);
+}
+
+void FormView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop's theme changed while the game ran.
+    if (event->type() == QEvent::ApplicationPaletteChange) dressPalette();
 }
 
 void FormView::makeControls() {
@@ -129,6 +140,9 @@ void FormView::makeControls() {
     setTabOrder(start_, sayAgain_);
     setTabOrder(sayAgain_, results_);
     setTabOrder(results_, stop_);
+    // The notice strip's top edge lies one pixel inside the top row (the layout's 15 twips):
+    // behind the row, the entry box and the buttons keep their bottom edges at every scale.
+    label2_->lower();
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label1_->setAutoFillBackground(true);
     label2_->setAutoFillBackground(true);

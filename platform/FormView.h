@@ -40,9 +40,11 @@ class FormView final : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void dressWindow();
+    void dressPalette();
     void makeControls();
     void describeControls();
     void watchModel();

@@ -42,9 +42,11 @@ def wait_for(predicate, timeout=10.0, what="a state"):
 
 
 class Desktop:
-    def __init__(self, program, words=None, wayland=False, screen_reader=None):
+    def __init__(self, program, words=None, wayland=False, screen_reader=None, theme=None):
         """screen_reader: "orca" runs Orca; "flag" only says on the accessibility bus that a
-        screen reader runs (the program then speaks through the speech service)."""
+        screen reader runs (the program then speaks through the speech service).
+        theme: "dark" (GTK's Adwaita dark, through Qt's GTK platform theme) or "high-contrast"
+        (white and yellow on black, through qt6ct); the default palette without one."""
         self.dir = tempfile.mkdtemp(prefix="orthovane-desktop.")
         self.wayland = wayland
         self.procs = []
@@ -64,6 +66,7 @@ class Desktop:
         shutil.copy2(program, self.program)
         with open(os.path.join(self.program_dir, "Words.txt"), "w") as f:
             f.write(words if words is not None else "cat\ndog\nsun\n")
+        self._dress(theme)
         try:
             self._start_display()
             self._start_bus()
@@ -76,6 +79,20 @@ class Desktop:
         os.environ.update(self.env)
 
     # The desktop's parts.
+
+    def _dress(self, theme):
+        if theme == "dark":
+            self.env.update(QT_QPA_PLATFORMTHEME="gtk3", GTK_THEME="Adwaita:dark")
+        elif theme == "high-contrast":
+            config = os.path.join(self.dir, ".config", "qt6ct")
+            os.makedirs(config)
+            scheme = os.path.join(os.path.dirname(os.path.abspath(__file__)), "high-contrast.conf")
+            with open(os.path.join(config, "qt6ct.conf"), "w") as f:
+                f.write(f"[Appearance]\ncolor_scheme_path={scheme}\ncustom_palette=true\n")
+            self.env.update(QT_QPA_PLATFORMTHEME="qt6ct",
+                            XDG_CONFIG_HOME=os.path.join(self.dir, ".config"))
+        elif theme is not None:
+            raise ValueError(f"no theme {theme!r}")
 
     def _spawn(self, args, **kw):
         p = subprocess.Popen(args, env=kw.pop("env", self.env), stdin=subprocess.DEVNULL,
@@ -265,10 +282,13 @@ class Desktop:
         return self
 
     def _find_app(self):
+        # Qt's, by name: with GTK's platform theme the process also loads GTK, whose own bridge
+        # registers it a second time, with no windows.
         desktop = atspi().get_desktop(0)
         for i in range(desktop.get_child_count()):
             a = desktop.get_child_at_index(i)
-            if a is not None and a.get_process_id() == self.game.pid:
+            if a is not None and a.get_process_id() == self.game.pid and \
+                    a.get_toolkit_name() == "Qt":
                 return a
         return None
 
@@ -369,6 +389,15 @@ class Desktop:
         active = self._run(["xdotool", "getactivewindow"]).decode().strip()
         ours = self._run(["xdotool", "search", "--pid", str(self.game.pid)]).decode().split()
         return f"active window {active}, the program's windows {ours}"
+
+    def screenshot(self):
+        """The program's window as the X server shows it, as a PIL image (RGB)."""
+        from PIL import Image
+        import io
+        wid = wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
+                                          str(self.game.pid)]).split(), what="the X window")[0]
+        png = self._run(["import", "-window", wid.decode(), "png:-"], check=True)
+        return Image.open(io.BytesIO(png)).convert("RGB")
 
     def keys(self, *names):
         self.xdo("key", "--delay", "30", *names)

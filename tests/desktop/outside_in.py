@@ -299,6 +299,133 @@ def speech_service_freezes():
         expect(status == 0 and took < 2, f"after closing: exit status {status} in {took:.2f} s")
 
 
+def luminance(rgb):
+    def linear(c):
+        c /= 255
+        return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+    r, g, b = (linear(c) for c in rgb)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    la, lb = sorted((luminance(a), luminance(b)))
+    return (lb + 0.05) / (la + 0.05)
+
+
+def text_contrast(image, box):
+    """The contrast of the text in a box of the screenshot with what is behind it: the commonest
+    colour is the background, the colour that stands out most from it is the text's (the stems of
+    a letter are drawn in its full colour). None when the box holds no text."""
+    x, y, w, h = box
+    pixels = list(image.crop((x, y, x + w, y + h)).getdata())
+    background = max(set(pixels), key=pixels.count)
+    text = max(pixels, key=lambda p: contrast(p, background))
+    marked = sum(1 for p in pixels if contrast(p, background) > 1.5)
+    return (contrast(text, background), background, text) if marked >= 8 else None
+
+
+def readable_in(theme):
+    """Every text the window shows reads at 4.5:1 or better against what is behind it (WCAG AA),
+    measured on screenshots of the real window at the start, during play and with the results,
+    enabled and disabled alike."""
+    failures = []
+    if True:
+        with Desktop(PROGRAM, CATS, theme=theme) as d:
+            d.launch()
+            level = d.find("spin button", description="starting level")
+            entry = d.find("text", "Answer")
+
+            def measure(scene, controls):
+                image = d.screenshot()
+                # In the window's own coordinates: from the screen's, as this Qt's window
+                # coordinates over AT-SPI are not the window's.
+                wx, wy, _, _ = extents(d.window)
+                for name, control in controls:
+                    x, y, w, h = extents(control)
+                    x, y = x - wx, y - wy
+                    # Inside its frame, where the text lies.
+                    found = text_contrast(image, (x + 3, y + 3, w - 6, h - 6))
+                    what = f"{theme or 'default'} theme, {scene}: {name}"
+                    if found is None:
+                        failures.append(f"{what}: no text seen")
+                        continue
+                    ratio, behind, text = found
+                    print(f"{what}: {ratio:.2f}:1 (#{'%02x%02x%02x' % text} on "
+                          f"#{'%02x%02x%02x' % behind})")
+                    if ratio < 4.5:
+                        failures.append(f"{what}: {ratio:.2f}:1")
+
+            def button(name):
+                return d.find("push button", name)
+
+            measure("start", [("the level", level), ("Start", button("Start"))])
+            d.click(button("Start"))
+            wait_for(lambda: has(button("Stop"), "showing"), what="the game")
+            d.type("cat")
+            d.keys("Return")
+            results = d.find("list", "Results")
+            wait_for(lambda: results.get_child_count() == 1, timeout=20, what="the answer")
+            d.type("ele")
+            wait_for(lambda: atspi().Text.get_text(entry, 0, -1) == "ele", timeout=20,
+                     what="the typed letters")
+            measure("play", [("the level, disabled", level), ("the entry box", entry),
+                             ("Stop", button("Stop")), ("Say Again", button("Say Again"))])
+            d.click(button("Stop"))
+            wait_for(lambda: has(results, "showing"), what="the results")
+            wait_for(lambda: has(results.get_child_at_index(1), "selected"),
+                     what="the score line current")
+            measure("results", [("the level", level), ("the entry box, disabled", entry),
+                                ("Start", button("Start")),
+                                ("an answer line", results.get_child_at_index(0)),
+                                ("the score line, selected", results.get_child_at_index(1))])
+    expect(not failures, "too little contrast: " + "; ".join(failures))
+
+
+def readable_in_the_default_theme():
+    readable_in(None)
+
+
+def readable_in_a_dark_theme():
+    """The same, with GTK's Adwaita dark through Qt's GTK platform theme."""
+    readable_in("dark")
+
+
+def readable_in_a_high_contrast_theme():
+    """The same, with white and yellow on black through qt6ct."""
+    readable_in("high-contrast")
+
+
+def buttons_whole_at_fractional_scales():
+    """At 1.25 and 1.5 times the scale the entry box and the Start button are drawn whole: each
+    has a frame line along its bottom edge as along its top."""
+    with Desktop(PROGRAM, CATS) as d:
+        for scale in ("1.25", "1.5"):
+            d.launch({"QT_SCALE_FACTOR": scale})
+            image = d.screenshot()
+            wx, wy, ww, _ = extents(d.window)
+            # AT-SPI gives logical pixels, the screenshot the screen's.
+            f = image.width / ww
+            for name, control in [("Start", d.find("push button", "Start")),
+                                  ("the entry box", d.find("text", "Answer"))]:
+                x, y, w, h = extents(control)
+                x, y, w, h = (round(v * f) for v in (x - wx, y - wy, w, h))
+
+                def framed(rows):
+                    """Whether one of these rows is a line across the control, unlike the
+                    window's grey below and above it."""
+                    for row in rows:
+                        line = [image.getpixel((c, row))
+                                for c in range(x + w // 10, x + w * 9 // 10)]
+                        if sum(contrast(p, (192, 192, 192)) > 1.3 for p in line) > 0.9 * len(line):
+                            return True
+                    return False
+                expect(framed(range(y - 1, y + 3)), f"at scale {scale} {name} has no top edge")
+                expect(framed(range(y + h - 3, y + h + 1)),
+                       f"at scale {scale} {name} has no bottom edge")
+            d.game.terminate()
+            d.game.wait()
+
+
 def wayland():
     """Under a Wayland compositor: the window is read through AT-SPI, Start pressed through its
     action speaks the first prompt."""
@@ -395,5 +522,8 @@ if __name__ == "__main__":
                                        word_never_in_the_tree, double_click_on_start,
                                        tooltip_during_a_word, closing_mid_word, sound_server_restarts,
                                        speech_service_dies, speech_service_freezes,
+                                       readable_in_the_default_theme, readable_in_a_dark_theme,
+                                       readable_in_a_high_contrast_theme,
+                                       buttons_whole_at_fractional_scales,
                                        wayland,
                                        screen_reader)})
