@@ -2,12 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The composition root: the real runtime, window and voice, then start-up and the event loop.
 #include "app/FrmMain.h"
+#include "app/Identity.h"
 #include "commands/Commands.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventLoopWaiter.h"
 #include "platform/FirstFrame.h"
 #include "platform/FormView.h"
-#include "platform/QtRuntime.h"
+#include "platform/QtServices.h"
 #include "platform/ScreenReaderWatch.h"
 #include "runtime/Random.h"
 #include "speech/DispatcherClient.h"
@@ -30,22 +31,22 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(app::AppTitle);
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(app::version());
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     std::random_device entropy;
     ::runtime::MixingRandom random((std::uint64_t(entropy()) << 32) | entropy());
-    platform::QtRuntime runtime;
+    platform::QtServices services;
     // The voice the window will hold refers to these, so they are made first and go last.
     speech::PulseOutput output;
-    platform::EventLoopWaiter waiter(runtime.gate());
+    platform::EventLoopWaiter waiter(services.gate());
     std::unique_ptr<speech::FliteSynth> synth;
     std::unique_ptr<speech::SpeechVoice> own;
     speech::DispatcherClient service(waiter);
     platform::ScreenReaderWatch screenReader;
-    app::FrmMain form(runtime, random);
+    app::FrmMain form(services, random);
     commands::Commands commands(form);
-    platform::FormView view(form, runtime);
+    platform::FormView view(form, services);
 
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
                                                      [&screenReader] { return screenReader.on(); });
     };
 
-    platform::runGuarded(runtime, [&] {
+    platform::runGuarded(services, [&] {
         commands.Form_Load(createVoice,
                            wordstore::wordFilePath(QCoreApplication::applicationDirPath()));
     });

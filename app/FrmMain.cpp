@@ -16,7 +16,7 @@ const FontSpec SansSerif12Bold{QStringLiteral("MS Sans Serif"), 12, true};
 const FontSpec DefaultFont{};
 }  // namespace
 
-FrmMain::FrmMain(::runtime::Runtime& rt, ::runtime::Random& rnd)
+FrmMain::FrmMain(runtime::Services& rt, ::runtime::Random& rnd)
     : Me(AppTitle, DesignClientWidth, DesignClientHeight),
       ComStop(QStringLiteral("ComStop"), {7560, 240, 1575, 375}, 12, SansSerif975, false),
       List7(QStringLiteral("List7"), {240, 960, 10215, 3180}, 10, SansSerif975, false),
@@ -31,7 +31,7 @@ FrmMain::FrmMain(::runtime::Runtime& rt, ::runtime::Random& rnd)
       List1(QStringLiteral("List1"), {240, 4440, 1335, 3960}, 0, DefaultFont, false),
       Label2(QStringLiteral("Label2"), {0, 600, 10695, 255}, 11, DefaultFont, true),
       Label1(QStringLiteral("Label1"), {240, 240, 975, 375}, 6, SansSerif12Bold, true),
-      runtime(rt),
+      services(rt),
       random(rnd) {
     ComStop.setCaption(QStringLiteral("Stop"));
     ComStop.setBackColor(LightGrey);
@@ -40,7 +40,8 @@ FrmMain::FrmMain(::runtime::Runtime& rt, ::runtime::Random& rnd)
     ComStart.setCaption(QStringLiteral("Start"));
     ComStart.setBackColor(LightGrey);
     Label2.setBackColor(LightGrey);
-    Label2.setToolTip(QStringLiteral("Orthovane 1.00, made by the Orthovane developers"));
+    Label2.setToolTip(AppTitle + u' ' + version() +
+                      QStringLiteral(", made by the Orthovane developers"));
     Label1.setCaption(LevelCaption[0]);
     Label1.setBackColor(LightGrey);
     Label1.setToolTip(QStringLiteral(" Click To Changle Level "));

@@ -4,6 +4,7 @@
 
 #include "app/Controls.h"
 #include "app/GameState.h"
+#include "app/Identity.h"
 
 #include <QString>
 #include <array>
@@ -13,7 +14,7 @@
 
 namespace runtime {
 class Random;
-class Runtime;
+class Services;
 }  // namespace runtime
 
 namespace app {
@@ -37,13 +38,11 @@ inline constexpr float ResultsHeight = 5000;
 inline constexpr int DesignClientWidth = 10710;
 inline constexpr int DesignClientHeight = 930;
 
-inline const QString AppTitle = QStringLiteral("Orthovane");
-
 // The one window: every control, the game state, and the runtime services it calls.
 // The hidden pools are plain model objects; only the visible controls ever get widgets.
 class FrmMain {
   public:
-    FrmMain(::runtime::Runtime& runtime, ::runtime::Random& random);
+    FrmMain(runtime::Services& services, runtime::Random& random);
     FrmMain(const FrmMain&) = delete;
     FrmMain& operator=(const FrmMain&) = delete;
 
@@ -66,7 +65,7 @@ class FrmMain {
 
     GameState state;
 
-    ::runtime::Runtime& runtime;
+    runtime::Services& services;
     ::runtime::Random& random;
 
     // Level k (1..6) always uses pool List k.
@@ -74,6 +73,10 @@ class FrmMain {
     const ListBox& Pool(int level) const;
     // Every control, in design order.
     std::vector<Control*> Controls();
+
+    // Whether a game is being played: the play layout, in which Stop stands where Start does.
+    // Stop's changes tell when it changes.
+    bool Playing() const { return ComStop.Visible(); }
 };
 
 }  // namespace app

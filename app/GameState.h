@@ -25,8 +25,6 @@ class Counter16 {
         if (v_ == INT16_MAX) throw runtime::RuntimeError(runtime::Err::Overflow);
         ++v_;
     }
-    // Only for tests and benchmarks that need a counter near its limit.
-    void setForTest(std::int16_t v) { v_ = v; }
 
   private:
     std::int16_t v_ = 0;

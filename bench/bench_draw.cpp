@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // PickLevelWords on large pools, against std::shuffle of the same words.
 #include "app/FrmMain.h"
-#include "bench/StillRuntime.h"
 #include "commands/Commands.h"
 #include "runtime/Random.h"
+#include "support/Recorders.h"
 
 #include <benchmark/benchmark.h>
 #include <QStringList>
@@ -28,9 +28,10 @@ std::vector<QString> words(std::size_t n) {
 
 void PickLevelWords(benchmark::State& state) {
     const auto pool = words(std::size_t(state.range(0)));
-    StillRuntime runtime;
+    testsupport::Journal journal;
+    testsupport::RecordingServices services{journal};
     ::runtime::MixingRandom random(9);
-    app::FrmMain form(runtime, random);
+    app::FrmMain form(services, random);
     commands::Commands commands(form);
     for (const auto& w : pool) form.List2.AddItem(w);
     for (auto _ : state) commands.rules().PickLevelWords(form.List2);

@@ -3,8 +3,8 @@
 // Loading a word file into the six pools, as start-up does. The file is named by
 // ORTHOVANE_BENCH_WORDS (scripts/bench makes one of a million words).
 #include "app/FrmMain.h"
-#include "bench/StillRuntime.h"
 #include "runtime/Random.h"
+#include "support/Recorders.h"
 #include "wordstore/Loader.h"
 
 #include <benchmark/benchmark.h>
@@ -18,13 +18,14 @@ void LoadWords(benchmark::State& state) {
         state.SkipWithError("ORTHOVANE_BENCH_WORDS names no word file");
         return;
     }
-    StillRuntime runtime;
+    testsupport::Journal journal;
+    testsupport::RecordingServices services{journal};
     ::runtime::MixingRandom random(1);
     qsizetype words = 0;
     for (auto _ : state) {
         // A new window each time, as each start of the program has; building it is not timed.
         state.PauseTiming();
-        auto form = std::make_unique<app::FrmMain>(runtime, random);
+        auto form = std::make_unique<app::FrmMain>(services, random);
         state.ResumeTiming();
         if (wordstore::loadWords(*form, QString::fromLocal8Bit(path)) != 0) {
             state.SkipWithError("the word file could not be read");

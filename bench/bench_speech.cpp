@@ -14,7 +14,7 @@
 #include "platform/EntryBox.h"
 #include "platform/EventLoopWaiter.h"
 #include "platform/FormView.h"
-#include "platform/QtRuntime.h"
+#include "platform/QtServices.h"
 #include "runtime/Random.h"
 #include "speech/FliteSynth.h"
 #include "speech/PulseOutput.h"
@@ -158,16 +158,16 @@ void measureVerdict(int repetitions) {
         if (!words.open(QIODevice::WriteOnly)) return;
         for (int i = 0; i < 10; ++i) words.write("cat\n");
     }
-    platform::QtRuntime runtime{[](int) {}};
+    platform::QtServices services{[](int) {}};
     ::runtime::MixingRandom random{1};
-    app::FrmMain form{runtime, random};
+    app::FrmMain form{services, random};
     commands::Commands commands{form};
-    platform::FormView view{form, runtime};
+    platform::FormView view{form, services};
     speech::FliteSynth synth;
     speech::PulseOutput pulse;
     if (!pulse.open(16000)) return;
     TimedOutput output(pulse);
-    platform::EventLoopWaiter waiter{runtime.gate()};
+    platform::EventLoopWaiter waiter{services.gate()};
     commands.Form_Load(
         [&]() -> std::unique_ptr<speech::Voice> {
             return std::make_unique<speech::SpeechVoice>(synth, output, waiter);

@@ -5,8 +5,8 @@
 #include "app/Controls.h"
 #include "app/FrmMain.h"
 #include "app/GameState.h"
-#include "runtime/Runtime.h"
 #include "runtime/RuntimeError.h"
+#include "runtime/Services.h"
 #include "speech/Voice.h"
 #include "wordstore/Loader.h"
 
@@ -35,12 +35,12 @@ void Commands::Form_Load(const std::function<std::unique_ptr<speech::Voice>()>& 
     if (error != 0 && error != ::runtime::Err::FileNotFound) {
         // The game starts quietly with what it could read, as it always has; whoever set it up
         // can still learn why the words are missing.
-        f_.runtime.Note(QStringLiteral("could not read %1 (%2); the game has the words read "
-                                       "before that")
-                            .arg(wordFilePath, ::runtime::standardDescription(error)));
+        f_.services.Note(QStringLiteral("could not read %1 (%2); the game has the words read "
+                                        "before that")
+                             .arg(wordFilePath, ::runtime::standardDescription(error)));
     }
     if (error == ::runtime::Err::FileNotFound) {
-        f_.runtime.MsgBox(wordstore::missingFileMessage(), ::runtime::vbCritical, app::AppTitle);
+        f_.services.MsgBox(wordstore::missingFileMessage(), ::runtime::vbCritical, app::AppTitle);
         // The game cannot be played without words; ending with success would hide that.
         exitStatus_ = 1;
         f_.Me.Unload();
@@ -64,7 +64,7 @@ void Commands::ComStart_Click() {
     f_.List7.Clear();
     f_.ComStop.setVisible(true);
     f_.ComStart.setVisible(false);
-    f_.runtime.DoEvents();
+    f_.services.DoEvents();
     if (const int level = app::levelOf(f_.Label1.Caption())) game_.PickLevelWords(f_.Pool(level));
     speech::SpeakPrompt(*s.Voice, s.LevelWords(0));
 }
@@ -99,7 +99,7 @@ void Commands::Label1_Click() {
 
 void Commands::Form_Unload() {
     auto& me = f_.Me;
-    auto& rt = f_.runtime;
+    auto& rt = f_.services;
     // From here on a statement that fails is skipped and the next one runs.
     auto attempt = [](auto&& statement) {
         try {

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a word file, through the reader and into the pools.
 #include "app/FrmMain.h"
-#include "bench/StillRuntime.h"
 #include "runtime/Random.h"
+#include "support/Recorders.h"
 #include "wordstore/Loader.h"
 #include "wordstore/WordFile.h"
 
@@ -40,9 +40,10 @@ class Bytes final : public wordstore::ByteSource {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    StillRuntime runtime;
+    testsupport::Journal journal;
+    testsupport::RecordingServices services{journal};
     ::runtime::MixingRandom random;
-    app::FrmMain form(runtime, random);
+    app::FrmMain form(services, random);
     Bytes bytes(data, size);
     if (wordstore::loadWords(form, bytes) != 0) __builtin_trap();  // reading memory cannot fail
     qsizetype words = 0;

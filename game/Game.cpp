@@ -8,7 +8,7 @@
 #include "app/StringList.h"
 #include "game/DrawBag.h"
 #include "runtime/Random.h"
-#include "runtime/Runtime.h"
+#include "runtime/Services.h"
 #include "speech/Voice.h"
 
 #include <array>
@@ -34,7 +34,7 @@ void Game::PickLevelWords(app::ListBox& pool) {
     std::vector<std::uint32_t> taken;
     taken.reserve(bag.Count());
     while (bag.Count() > 0) {
-        f_.random.Randomize(f_.runtime.Timer());
+        f_.random.Randomize(f_.services.Timer());
         const float r = f_.random.Rnd();
         taken.push_back(bag.Take(std::size_t(std::floor(double(r) * double(bag.Count()) + 1))));
     }
@@ -64,7 +64,7 @@ void Game::CheckAnswer() {
     }
     LogAnswer();
     f_.inputbox.setText(QString());
-    f_.runtime.DoEvents();
+    f_.services.DoEvents();
     if (k <= 8) {
         s.WordIndex = std::int16_t(k + 1);
         SpeakPrompt(*s.Voice, s.LevelWords(k + 1));

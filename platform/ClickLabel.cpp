@@ -5,7 +5,7 @@
 #include "app/Controls.h"
 #include "app/FrmMain.h"
 #include "platform/ErrorReport.h"
-#include "platform/QtRuntime.h"
+#include "platform/QtServices.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -79,8 +79,8 @@ QAccessibleInterface* levelAccessible(const QString& className, QObject* object)
 
 }  // namespace
 
-ClickLabel::ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent)
-    : QLabel(parent), model_(model), runtime_(runtime) {
+ClickLabel::ClickLabel(app::Label& model, QtServices& services, QWidget* parent)
+    : QLabel(parent), model_(model), services_(services) {
     static const bool accessibleAsLevel = (QAccessible::installFactory(levelAccessible), true);
     Q_UNUSED(accessibleAsLevel);
     // Reachable without a mouse; while disabled (during a game) it takes no focus.
@@ -100,7 +100,7 @@ void ClickLabel::step(int clicks) {
     const QString before = text();
     // Only the last caption is told to a screen reader: stepping back is five steps on.
     announcing_ = false;
-    runGuarded(runtime_, [this, clicks] {
+    runGuarded(services_, [this, clicks] {
         for (int i = 0; i < clicks; ++i) model_.Click();
     });
     announcing_ = true;

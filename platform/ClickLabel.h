@@ -11,7 +11,7 @@ class Label;
 
 namespace platform {
 
-class QtRuntime;
+class QtServices;
 
 // A label that raises the model's Click when the mouse is released over it, or when Space, Enter
 // or Up is pressed while it has the keyboard focus. Down steps back round the ring of levels, as
@@ -19,7 +19,7 @@ class QtRuntime;
 class ClickLabel final : public QLabel {
     Q_OBJECT
   public:
-    ClickLabel(app::Label& model, QtRuntime& runtime, QWidget* parent);
+    ClickLabel(app::Label& model, QtServices& services, QWidget* parent);
     // What a click does, from the mouse, the keyboard or a screen reader's action.
     void press();
     // Clicks on until the level (1..6) is shown; nothing while disabled or at no level.
@@ -37,7 +37,7 @@ class ClickLabel final : public QLabel {
     void announce();
 
     app::Label& model_;
-    QtRuntime& runtime_;
+    QtServices& services_;
     bool announcing_ = true;
 };
 

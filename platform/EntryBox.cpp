@@ -4,7 +4,7 @@
 
 #include "app/Controls.h"
 #include "platform/ErrorReport.h"
-#include "platform/QtRuntime.h"
+#include "platform/QtServices.h"
 
 #include <QKeyEvent>
 #include <QObject>
@@ -46,8 +46,8 @@ bool typesCharacters(const QKeyEvent* event) {
 
 }  // namespace
 
-EntryBox::EntryBox(app::TextBox& model, QtRuntime& runtime, QWidget* parent)
-    : QLineEdit(parent), model_(model), runtime_(runtime) {
+EntryBox::EntryBox(app::TextBox& model, QtServices& services, QWidget* parent)
+    : QLineEdit(parent), model_(model), services_(services) {
     setValidator(new AdmitValidator(model_, this));
     connect(this, &QLineEdit::textEdited, this,
             [this](const QString& text) { model_.setText(text); });
@@ -60,7 +60,7 @@ void EntryBox::keyPressEvent(QKeyEvent* event) {
             // The handler checks the answer; the key itself never reaches the box. Ctrl+Enter
             // is a line feed and Alt+Enter a menu key, which submit nothing.
             if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-                runGuarded(runtime_, [this] { model_.KeyPress(app::vbKeyReturn); });
+                runGuarded(services_, [this] { model_.KeyPress(app::vbKeyReturn); });
             event->accept();
             return;
         case Qt::Key_Backspace:

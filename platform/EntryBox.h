@@ -10,7 +10,7 @@ class TextBox;
 
 namespace platform {
 
-class QtRuntime;
+class QtServices;
 
 // The entry box. Every typed character goes through the model's key handler, which may change or
 // drop it (and checks the answer on Enter). Text that arrives any other way (a paste, a drop,
@@ -19,14 +19,14 @@ class QtRuntime;
 class EntryBox final : public QLineEdit {
     Q_OBJECT
   public:
-    EntryBox(app::TextBox& model, QtRuntime& runtime, QWidget* parent);
+    EntryBox(app::TextBox& model, QtServices& services, QWidget* parent);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
     app::TextBox& model_;
-    QtRuntime& runtime_;
+    QtServices& services_;
 };
 
 }  // namespace platform

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ErrorReport.h"
 
-#include "app/FrmMain.h"
+#include "app/Identity.h"
 #include "platform/InputGate.h"
-#include "platform/QtRuntime.h"
-#include "runtime/Runtime.h"
+#include "platform/QtServices.h"
 #include "runtime/RuntimeError.h"
+#include "runtime/Services.h"
 
 #include <new>
 
@@ -16,12 +16,12 @@ QString untrappedErrorText(int number, const QString& description) {
     return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
 }
 
-void runGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
+void runGuarded(QtServices& services, const std::function<void()>& handler) {
     struct Boundary {
         InputGate& gate;
         explicit Boundary(InputGate& g) : gate(g) { gate.enter(); }
         ~Boundary() { gate.leave(); }
-    } boundary(runtime.gate());
+    } boundary(services.gate());
     int number = 0;
     QString description;
     try {
@@ -34,8 +34,8 @@ void runGuarded(QtRuntime& runtime, const std::function<void()>& handler) {
         number = ::runtime::Err::OutOfMemory;
         description = ::runtime::standardDescription(number);
     }
-    runtime.MsgBox(untrappedErrorText(number, description), ::runtime::vbCritical, app::AppTitle);
-    runtime.End(UntrappedErrorExitStatus);
+    services.MsgBox(untrappedErrorText(number, description), ::runtime::vbCritical, app::AppTitle);
+    services.End(UntrappedErrorExitStatus);
 }
 
 }  // namespace platform

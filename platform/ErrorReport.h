@@ -7,12 +7,12 @@
 
 namespace platform {
 
-class QtRuntime;
+class QtServices;
 
 // The event boundary, around every handler the window runs. A run-time error that no handler
 // trapped is reported in a critical message box and ends the program with a non-zero status;
 // input kept back while the handler spoke is handed over once it is done.
-void runGuarded(QtRuntime& runtime, const std::function<void()>& handler);
+void runGuarded(QtServices& services, const std::function<void()>& handler);
 
 QString untrappedErrorText(int number, const QString& description);
 

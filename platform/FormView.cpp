@@ -9,7 +9,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/FirstFrame.h"
 #include "platform/Fonts.h"
-#include "platform/QtRuntime.h"
+#include "platform/QtServices.h"
 #include "platform/Readable.h"
 #include "platform/ResultsList.h"
 
@@ -85,11 +85,11 @@ void mirror(Widget* widget, const app::CaptionedControl& m, QPalette::ColorRole 
     widget->setPalette(p);
 }
 
-FormView::FormView(app::FrmMain& form, QtRuntime& runtime)
+FormView::FormView(app::FrmMain& form, QtServices& services)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(form),
-      runtime_(runtime) {
+      services_(services) {
     dressWindow();
     makeControls();
     describeControls();
@@ -106,7 +106,7 @@ void FormView::dressWindow() {
     afterFirstFrame(*this, [this] { setWindowIcon(gameIcon()); });
     dressPalette();
     setAutoFillBackground(true);
-    runtime_.setWindow(this);
+    services_.setWindow(this);
 }
 
 void FormView::dressPalette() {
@@ -123,16 +123,18 @@ void FormView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // The desktop's theme changed while the game ran.
     if (event->type() == QEvent::ApplicationPaletteChange) dressPalette();
+    // A minimized window refuses to be moved or sized, which the closing animation meets.
+    if (event->type() == QEvent::WindowStateChange) form_.Me.setMinimized(isMinimized());
 }
 
 void FormView::makeControls() {
-    entry_ = new EntryBox(form_.inputbox, runtime_, this);
+    entry_ = new EntryBox(form_.inputbox, services_, this);
     start_ = makeButton(form_.ComStart);
     sayAgain_ = makeButton(form_.ComSayAgain);
     results_ = new ResultsList(this);
     stop_ = makeButton(form_.ComStop);
     label2_ = new QLabel(this);
-    label1_ = new ClickLabel(form_.Label1, runtime_, this);
+    label1_ = new ClickLabel(form_.Label1, services_, this);
     // Focus moves as the design's tab indices say: the level label, the entry box, Start, Say
     // Again, the results list, Stop.
     setTabOrder(label1_, entry_);
@@ -167,9 +169,8 @@ void FormView::describeEntry() {
     // Said once, when the window opens and between games. During play the focus comes back to
     // the box after every Say Again; a screen reader saying how to answer each time would talk
     // over the game.
-    const bool playing = form_.ComSayAgain.Visible();
     entry_->setAccessibleDescription(
-        playing ? QString() : QStringLiteral("Type the word you hear, then press Enter"));
+        form_.Playing() ? QString() : QStringLiteral("Type the word you hear, then press Enter"));
 }
 
 void FormView::watch(app::Control& control, QWidget* widget, const std::function<void()>& sync) {
@@ -195,7 +196,7 @@ void FormView::watchModel() {
     });
     connect(&form_.inputbox, &app::TextBox::focusRequested, this,
             [this] { entry_->setFocus(Qt::OtherFocusReason); });
-    connect(&form_.ComSayAgain, &app::Control::changed, this, [this] { describeEntry(); });
+    connect(&form_.ComStop, &app::Control::changed, this, [this] { describeEntry(); });
     watch(form_.List7, results_, [this] { syncResults(); });
     connect(&form_.Me, &app::Window::changed, this, [this] { syncWindow(); });
 }
@@ -219,7 +220,7 @@ QPushButton* FormView::makeButton(app::CommandButton& model) {
     button->setDefault(false);
     watch(model, button, [button, &model] { mirror(button, model, QPalette::Button); });
     connect(button, &QPushButton::clicked, this,
-            [this, &model] { runGuarded(runtime_, [&model] { model.Click(); }); });
+            [this, &model] { runGuarded(services_, [&model] { model.Click(); }); });
     return button;
 }
 
@@ -286,7 +287,7 @@ void FormView::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (unloading_) return;
     unloading_ = true;
-    runGuarded(runtime_, [this] { form_.Me.Unload(); });
+    runGuarded(services_, [this] { form_.Me.Unload(); });
 }
 
 }  // namespace platform

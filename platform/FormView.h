@@ -20,14 +20,14 @@ namespace platform {
 
 class ClickLabel;
 class EntryBox;
-class QtRuntime;
+class QtServices;
 
 // Draws the window model and turns real input into the model's events. It holds no game state:
 // every widget mirrors its control, and only the visible controls have widgets.
 class FormView final : public QWidget {
     Q_OBJECT
   public:
-    FormView(app::FrmMain& form, QtRuntime& runtime);
+    FormView(app::FrmMain& form, QtServices& services);
 
     ClickLabel* label1() const { return label1_; }
     QLabel* label2() const { return label2_; }
@@ -59,7 +59,7 @@ class FormView final : public QWidget {
     QPushButton* makeButton(app::CommandButton& model);
 
     app::FrmMain& form_;
-    QtRuntime& runtime_;
+    QtServices& services_;
     ClickLabel* label1_;
     QLabel* label2_;
     EntryBox* entry_;

@@ -10,7 +10,7 @@
 using namespace testsupport;
 
 TEST(SayAgain, SpeaksTheBareWordAndChangesNothing) {
-    Game g;
+    RecordedForm g;
     g.fillPool(1, {"cat", "dog", "sun", "hat", "run", "big", "red", "bus", "cup", "pen"});
     g.commands.ComStart_Click();
     g.answer(g.form.state.LevelWords(0));
@@ -26,7 +26,7 @@ TEST(SayAgain, SpeaksTheBareWordAndChangesNothing) {
 }
 
 TEST(LevelSelector, StepsThroughTheSixLevelsInARing) {
-    Game g;
+    RecordedForm g;
     QStringList seen;
     for (int i = 0; i < 6; ++i) {
         g.form.Label1.Click();
@@ -40,7 +40,7 @@ TEST(LevelSelector, StepsThroughTheSixLevelsInARing) {
 }
 
 TEST(LevelSelector, IsDeadDuringAGame) {
-    Game g;
+    RecordedForm g;
     g.commands.ComStart_Click();
     g.form.Label1.Click();
     EXPECT_EQ(g.form.Label1.Caption(), "Level 1");
@@ -48,18 +48,18 @@ TEST(LevelSelector, IsDeadDuringAGame) {
 
 TEST(FormLoad, ReadsTheWordFileAndShowsTheWindow) {
     TempDir dir;
-    Game g;
+    RecordedForm g;
     const QString path = dir.write("Words.txt", "cat\napple\n");
     g.commands.Form_Load([&] { return std::make_unique<RecordingVoice>(g.journal); }, path);
     EXPECT_TRUE(g.form.Me.Visible());
     EXPECT_EQ(g.form.List1.List(0), "cat");
     EXPECT_EQ(g.form.List2.List(0), "apple");
-    EXPECT_TRUE(g.runtime.endStatuses.empty());
+    EXPECT_TRUE(g.services.endStatuses.empty());
 }
 
 TEST(FormLoad, AMissingWordFileIsReportedAndEndsTheProgramWithFailure) {
     TempDir dir;
-    Game g;
+    RecordedForm g;
     g.commands.Form_Load([&] { return std::make_unique<RecordingVoice>(g.journal); },
                          dir.path("Words.txt"));
     ASSERT_FALSE(g.journal.entries.isEmpty());
@@ -71,7 +71,7 @@ TEST(FormLoad, AMissingWordFileIsReportedAndEndsTheProgramWithFailure) {
 
 TEST(FormLoad, AnUnreadableWordFileStartsQuietlyAndSaysWhyInOneLine) {
     TempDir dir;
-    Game g;
+    RecordedForm g;
     const QString folder = dir.path("");  // a folder, not a file
     g.commands.Form_Load([&] { return std::make_unique<RecordingVoice>(g.journal); }, folder);
     EXPECT_TRUE(g.form.Me.Visible());
@@ -82,32 +82,32 @@ TEST(FormLoad, AnUnreadableWordFileStartsQuietlyAndSaysWhyInOneLine) {
 
 TEST(FormUnload, StepCountFollowsTheTopEdgeAgainstTheScreenWidth) {
     for (float top : {0.0f, 1000.0f, 28799.0f, 28800.0f}) {
-        Game g;
+        RecordedForm g;
         g.form.Me.PlacedAt(3000, top);
-        g.runtime.screenWidth = 28800;
+        g.services.screenWidth = 28800;
         g.commands.Form_Unload();
         const auto expected = std::size_t(std::floor((28800 - top) / 30) + 1);
-        EXPECT_EQ(g.runtime.frames.size(), expected) << top;
-        EXPECT_EQ(g.runtime.endStatuses, std::vector<int>({0}));
-        EXPECT_DOUBLE_EQ(g.runtime.frames.back(), 1.0);
+        EXPECT_EQ(g.services.frames.size(), expected) << top;
+        EXPECT_EQ(g.services.endStatuses, std::vector<int>({0}));
+        EXPECT_DOUBLE_EQ(g.services.frames.back(), 1.0);
     }
 }
 
 TEST(FormUnload, AWindowAlreadyPastTheScreenWidthMakesOneStep) {
-    Game g;
+    RecordedForm g;
     g.form.Me.PlacedAt(0, 40000);
-    g.runtime.screenWidth = 28800;
+    g.services.screenWidth = 28800;
     g.commands.Form_Unload();
-    EXPECT_EQ(g.runtime.frames.size(), 1u);
+    EXPECT_EQ(g.services.frames.size(), 1u);
     EXPECT_EQ(g.form.Me.Top(), 40030);
 }
 
 TEST(FormUnload, ShrinksAboutItsMiddleUntilTheSmallestSizeThenSlides) {
-    Game g;
+    RecordedForm g;
     g.form.Me.PlacedAt(1500, 1500);
     const float w0 = g.form.Me.Width(), h0 = g.form.Me.Height();
-    g.runtime.duringFrame = [&] {
-        if (g.runtime.frames.size() == 1) {
+    g.services.duringFrame = [&] {
+        if (g.services.frames.size() == 1) {
             EXPECT_EQ(g.form.Me.Width(), w0 - 60);
             EXPECT_EQ(g.form.Me.Height(), h0 - 60);
             EXPECT_EQ(g.form.Me.Left(), 1530);
@@ -116,19 +116,19 @@ TEST(FormUnload, ShrinksAboutItsMiddleUntilTheSmallestSizeThenSlides) {
     g.commands.Form_Unload();
     EXPECT_EQ(g.form.Me.Width(), w0 - 60 * std::floor((w0 - app::Window::MinWidth) / 60));
     EXPECT_GE(g.form.Me.Height(), app::Window::MinHeight);
-    EXPECT_GT(g.form.Me.Top(), g.runtime.screenWidth);
+    EXPECT_GT(g.form.Me.Top(), g.services.screenWidth);
 }
 
 TEST(FormUnload, AWindowThatRefusesToMoveStillEnds) {
-    Game g;
+    RecordedForm g;
     g.form.Me.setMinimized(true);
     g.commands.Form_Unload();
-    EXPECT_EQ(g.runtime.frames.size(), 1u);
-    EXPECT_EQ(g.runtime.endStatuses, std::vector<int>({0}));
+    EXPECT_EQ(g.services.frames.size(), 1u);
+    EXPECT_EQ(g.services.endStatuses, std::vector<int>({0}));
 }
 
 TEST(FormUnload, DuringAGameWritesNoSummaryLine) {
-    Game g;
+    RecordedForm g;
     g.fillPool(1, {"cat"});
     g.commands.ComStart_Click();
     g.answer("cat");

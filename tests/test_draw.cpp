@@ -43,7 +43,7 @@ TEST(StringList, ReorderMovesLinesAndLaterAppendsGoAtTheEnd) {
 }
 
 TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
-    Game g;
+    RecordedForm g;
     QStringList words;
     for (int i = 0; i < 25; ++i) words << QStringLiteral("w%1").arg(i);
     g.fillPool(2, words);
@@ -63,7 +63,7 @@ TEST(PickLevelWords, ShufflesTheWholePoolAndTakesItsFirstTen) {
 }
 
 TEST(PickLevelWords, ShortAndEmptyPoolsLeaveEmptySlots) {
-    Game g;
+    RecordedForm g;
     g.commands.rules().PickLevelWords(g.form.List1);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(g.form.state.LevelWords(i), "");
 
@@ -77,7 +77,7 @@ TEST(PickLevelWords, ShortAndEmptyPoolsLeaveEmptySlots) {
 }
 
 TEST(PickLevelWords, ADuplicatedWordCanRepeatOnlyAsOftenAsThePoolHoldsIt) {
-    Game g;
+    RecordedForm g;
     g.fillPool(1, {"cat", "cat", "dog"});
     g.commands.rules().PickLevelWords(g.form.List1);
     QStringList drawn;
@@ -88,8 +88,8 @@ TEST(PickLevelWords, ADuplicatedWordCanRepeatOnlyAsOftenAsThePoolHoldsIt) {
 
 TEST(PickLevelWords, ReseedsFromTheClockBeforeEveryDrawYetKeepsMoving) {
     // The clock stands still for the whole draw, as it does within one second.
-    Game a, b;
-    a.runtime.timer = b.runtime.timer = 3600;
+    RecordedForm a, b;
+    a.services.timer = b.services.timer = 3600;
     QStringList words;
     for (int i = 0; i < 200; ++i) words << QString::number(i);
     a.fillPool(3, words);

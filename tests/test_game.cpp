@@ -16,7 +16,7 @@ QStringList words(const QString& prefix, int n) {
     return out;
 }
 
-void fillAll(Game& g) {
+void fillAll(RecordedForm& g) {
     const QStringList prefixes = {"ca", "doga", "sunset", "elephan", "basketbal", "responsibilit"};
     for (int level = 1; level <= 6; ++level) g.fillPool(level, words(prefixes[level - 1], 12));
 }
@@ -44,7 +44,7 @@ void expectResultsLayout(const app::FrmMain& f) {
 }  // namespace
 
 TEST(Start, AtLevel3DrawsFromItsPoolAndSpeaksTheFirstWord) {
-    Game g;
+    RecordedForm g;
     fillAll(g);
     g.form.Label1.setCaption("Level 3");
     g.form.inputbox.setText("left over");
@@ -59,13 +59,13 @@ TEST(Start, AtLevel3DrawsFromItsPoolAndSpeaksTheFirstWord) {
 }
 
 TEST(Start, WithAnEmptyPoolSpeaksThePromptAlone) {
-    Game g;
+    RecordedForm g;
     g.commands.ComStart_Click();
     EXPECT_EQ(g.journal.spoken(), QStringList({speak("Spell Word ")}));
 }
 
 TEST(CheckAnswer, SpeaksTheVerdictThenLogsClearsDrawsAndAsksTheNext) {
-    Game g;
+    RecordedForm g;
     fillAll(g);
     g.commands.ComStart_Click();
     const QString w0 = g.form.state.LevelWords(0), w1 = g.form.state.LevelWords(1),
@@ -85,7 +85,7 @@ TEST(CheckAnswer, SpeaksTheVerdictThenLogsClearsDrawsAndAsksTheNext) {
 }
 
 TEST(KeyFilter, AdmitsOnlySmallLettersAndBackspace) {
-    Game g;
+    RecordedForm g;
     g.type("ApPLe");
     EXPECT_EQ(g.form.inputbox.Text(), "apple");
     g.type("1 -'.!\t\x1b");
@@ -98,7 +98,7 @@ TEST(KeyFilter, AdmitsOnlySmallLettersAndBackspace) {
 }
 
 TEST(CheckAnswer, EnterBeforeTheFirstStartIsJudgedAgainstEmptySlots) {
-    Game g;
+    RecordedForm g;
     g.enter();
     EXPECT_EQ(g.journal.entries,
               QStringList({speak(" correct "), "doevents", speak("Spell Word ")}));
@@ -107,7 +107,7 @@ TEST(CheckAnswer, EnterBeforeTheFirstStartIsJudgedAgainstEmptySlots) {
 }
 
 TEST(NextLevel, TheTenthAnswerClimbsWithoutAPromptForASlot10) {
-    Game g;
+    RecordedForm g;
     fillAll(g);
     g.form.Label1.setCaption("Level 2");
     g.commands.ComStart_Click();
@@ -125,7 +125,7 @@ TEST(NextLevel, TheTenthAnswerClimbsWithoutAPromptForASlot10) {
 }
 
 TEST(NextLevel, TheTenthAnswerAtLevel6EndsTheGame) {
-    Game g;
+    RecordedForm g;
     fillAll(g);
     g.form.Label1.setCaption("Level 6");
     g.commands.ComStart_Click();
@@ -138,7 +138,7 @@ TEST(NextLevel, TheTenthAnswerAtLevel6EndsTheGame) {
 
 TEST(NextLevel, APerfectGameFromLevel1EarnsThePraiseAnd59DoesNot) {
     for (int wrong : {0, 1}) {
-        Game g;
+        RecordedForm g;
         fillAll(g);
         g.commands.ComStart_Click();
         for (int level = 1; level <= 6; ++level) {
@@ -160,7 +160,7 @@ TEST(NextLevel, APerfectGameFromLevel1EarnsThePraiseAnd59DoesNot) {
 }
 
 TEST(NextLevel, AGameStartedAboveLevel1CannotEarnThePraise) {
-    Game g;
+    RecordedForm g;
     fillAll(g);
     g.form.Label1.setCaption("Level 2");
     g.commands.ComStart_Click();
@@ -170,7 +170,7 @@ TEST(NextLevel, AGameStartedAboveLevel1CannotEarnThePraise) {
 }
 
 TEST(Stop, MidLevelShowsTheAnswersSoFarAndTheSummary) {
-    Game g;
+    RecordedForm g;
     fillAll(g);
     g.form.Label1.setCaption("Level 4");
     g.commands.ComStart_Click();
@@ -186,7 +186,7 @@ TEST(Stop, MidLevelShowsTheAnswersSoFarAndTheSummary) {
 }
 
 TEST(Stop, BeforeAnyAnswerAndThenANewGameStartsClean) {
-    Game g;
+    RecordedForm g;
     fillAll(g);
     g.commands.ComStart_Click();
     g.form.ComStop.Click();

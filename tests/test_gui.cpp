@@ -5,8 +5,8 @@
 #include "platform/EntryBox.h"
 #include "platform/ErrorReport.h"
 #include "support/Recorders.h"
+#include "support/ShownWindow.h"
 #include "support/TempDir.h"
-#include "support/Window.h"
 
 #include <gtest/gtest.h>
 #include <QAccessible>
@@ -56,12 +56,12 @@ struct MessageBoxWatcher {
     }
 };
 
-struct Gui : Window {
+struct Gui : ShownWindow {
     TempDir dir;
     Journal journal;
     RecordingVoice* voice = nullptr;
 
-    explicit Gui(const QByteArray& words = starterWords(), bool withFile = true) : Window(5) {
+    explicit Gui(const QByteArray& words = starterWords(), bool withFile = true) : ShownWindow(5) {
         const QString path = withFile ? dir.write("Words.txt", words) : dir.path("Words.txt");
         commands.Form_Load(
             [this] {
@@ -383,4 +383,15 @@ TEST(Gui, ClosingTheWindowAnimatesAndEnds) {
     EXPECT_GT(g.view.y(), before.y());
     EXPECT_GT(g.view.x(), before.x());
     EXPECT_EQ(g.view.results()->count(), 0);  // no summary line
+}
+
+TEST(Gui, AMinimizedWindowClosesWhereItIs) {
+    Gui g;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g.view));
+    g.view.showMinimized();
+    ASSERT_TRUE(g.form.Me.Minimized()) << "the model was not told";
+    const float top = g.form.Me.Top();
+    g.view.close();
+    EXPECT_EQ(g.ends, std::vector<int>({0}));
+    EXPECT_EQ(g.form.Me.Top(), top) << "a minimized window cannot be moved";
 }

@@ -9,8 +9,8 @@
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
 #include "support/Recorders.h"
+#include "support/ShownWindow.h"
 #include "support/SoundCapture.h"
-#include "support/Window.h"
 
 #include <QtGui/qpa/qwindowsysteminterface.h>
 #include <gtest/gtest.h>
@@ -73,12 +73,12 @@ void queueClick(QWindow* w, QPoint at) {
 
 // A real window with the real voice, playing into the test run's sound server.
 struct SpeakingWindow {
-    Window window{3};
+    ShownWindow window{3};
     Journal journal;
     speech::FliteSynth synth;
     speech::PulseOutput out;
     CutWatch watch{out};
-    platform::EventLoopWaiter waiter{window.runtime.gate()};
+    platform::EventLoopWaiter waiter{window.services.gate()};
     speech::SpeechVoice voice{synth, watch, waiter};
 
     SpeakingWindow() {
@@ -94,8 +94,10 @@ struct SpeakingWindow {
 
 TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
     SpeakingWindow w;
-    auto& [shown, journal, synth, out, watch, waiter, voice] = w;
-    auto& [ends, runtime, random, form, commands, view] = shown;
+    auto& form = w.window.form;
+    auto& view = w.window.view;
+    auto& ends = w.window.ends;
+    auto& journal = w.journal;
     for (const char* word : {"cat", "dog", "sun"}) form.List1.AddItem(QString::fromLatin1(word));
     QWindow* window = view.windowHandle();
 
@@ -128,14 +130,17 @@ TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
 
 TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
     SpeakingWindow w;
-    auto& [shown, journal, synth, out, watch, waiter, voice] = w;
-    auto& [ends, runtime, random, form, commands, view] = shown;
+    auto& view = w.window.view;
+    auto& ends = w.window.ends;
+    auto& services = w.window.services;
+    auto& watch = w.watch;
+    auto& voice = w.voice;
 
     QTimer::singleShot(300, [&] {
         QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
             view.windowHandle());
     });
-    platform::runGuarded(runtime, [&] { voice.Speak(speech::Phrase::Praise, 0); });
+    platform::runGuarded(services, [&] { voice.Speak(speech::Phrase::Praise, 0); });
     EXPECT_EQ(ends, std::vector<int>({0}));
     // The closing animation ran, and the phrase was stopped, not played on to its end.
     EXPECT_TRUE(watch.cutShort);
@@ -143,8 +148,11 @@ TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
 
 TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
     SpeakingWindow w;
-    auto& [shown, journal, synth, out, watch, waiter, voice] = w;
-    auto& [ends, runtime, random, form, commands, view] = shown;
+    auto& view = w.window.view;
+    auto& ends = w.window.ends;
+    auto& services = w.window.services;
+    auto& watch = w.watch;
+    auto& voice = w.voice;
     // A tooltip, and a message box of the game's own, come and go in the middle of a phrase.
     QTimer::singleShot(200, [&] {
         QToolTip::showText(view.mapToGlobal(QPoint(5, 5)), QStringLiteral("notice"), &view);
@@ -158,7 +166,7 @@ TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
                 box->windowHandle());
         });
     });
-    platform::runGuarded(runtime, [&] { voice.Speak(QStringLiteral("Spell Word elephant"), 0); });
+    platform::runGuarded(services, [&] { voice.Speak(QStringLiteral("Spell Word elephant"), 0); });
     EXPECT_FALSE(watch.cutShort);
     EXPECT_TRUE(ends.empty());
 }

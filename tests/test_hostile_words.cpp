@@ -17,7 +17,7 @@ namespace {
 using Pools = std::map<int, QStringList>;  // level -> words; levels left out are empty
 
 Pools loadPools(const QString& path, int* error = nullptr) {
-    Game g;
+    RecordedForm g;
     const int e = wordstore::loadWords(g.form, path);
     if (error) *error = e;
     Pools pools;
@@ -84,7 +84,7 @@ TEST(HostileWordFiles, AHundredMegabyteFieldIsOneLevel6Word) {
         const QByteArray block(1 << 20, 'Q');
         for (qsizetype i = 0; i < size / block.size(); ++i) f.write(block);
     }
-    Game g;
+    RecordedForm g;
     EXPECT_EQ(wordstore::loadWords(g.form, dir.path("Words.txt")), 0);
     ASSERT_EQ(g.form.List6.ListCount(), 1);
     EXPECT_EQ(g.form.List6.ItemView(0).size(), size);
@@ -100,7 +100,7 @@ TEST(HostileWordFiles, TenMillionOneLetterFieldsAllReachLevel1) {
         for (int i = 0; i < 1'000'000; ++i) block += i % 2 ? "b," : "A\n";
         for (int i = 0; i < 10; ++i) f.write(block);
     }
-    Game g;
+    RecordedForm g;
     EXPECT_EQ(wordstore::loadWords(g.form, dir.path("Words.txt")), 0);
     ASSERT_EQ(g.form.List1.ListCount(), 10'000'000);
     EXPECT_EQ(g.form.List1.List(0), "a");

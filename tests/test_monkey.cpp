@@ -5,7 +5,7 @@
 #include "platform/ClickLabel.h"
 #include "platform/EntryBox.h"
 #include "support/Recorders.h"
-#include "support/Window.h"
+#include "support/ShownWindow.h"
 #include "wordstore/Loader.h"
 
 #include <gtest/gtest.h>
@@ -40,8 +40,10 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
     for (unsigned seed : {1u, 2u, 3u}) {
         SCOPED_TRACE(seed);
         Journal journal;
-        Window w(seed);
-        auto& [ends, runtime, random, form, commands, view] = w;
+        ShownWindow w(seed);
+        auto& form = w.form;
+        auto& view = w.view;
+        auto& ends = w.ends;
         form.state.Voice = std::make_unique<RecordingVoice>(journal);
         const QStringList words = {"cat",           "dog",        "sun",        "apple",
                                    "house",         "garden",     "window",     "elephant",

@@ -20,7 +20,7 @@ namespace {
 QStringList pool(const app::FrmMain& f, int level) { return itemsOf(f.Pool(level)); }
 
 struct Loaded {
-    Game g;
+    RecordedForm g;
     int error = -1;
     QStringList all() const {
         QStringList out;
@@ -176,7 +176,7 @@ TEST(WordPools, EmptyFileGivesEmptyPools) {
 
 TEST(WordPools, OpeningFailuresGiveTheirErrorNumbers) {
     TempDir dir;
-    Game g;
+    RecordedForm g;
     EXPECT_EQ(wordstore::loadWords(g.form, dir.path("Words.txt")), 53);
     ::mkdir(qPrintable(dir.path("dir")), 0700);
     ::mkdir(qPrintable(dir.path("dir/Words.txt")), 0700);
@@ -210,7 +210,7 @@ TEST(WordPools, ASizeBeyondAnyMemoryIsOnlyAHint) {
         Source src;
         src.b = "dog\ncat\n";
         src.hint = hint;
-        Game g;
+        RecordedForm g;
         EXPECT_EQ(wordstore::loadWords(g.form, src), 0) << hint;
         EXPECT_EQ(pool(g.form, 1), QStringList({"dog", "cat"}));
     }
@@ -225,7 +225,7 @@ TEST(WordPools, AFailedReadKeepsTheWordsAddedSoFar) {
             return 10;
         }
     } failing;
-    Game g;
+    RecordedForm g;
     EXPECT_EQ(wordstore::loadWords(g.form, failing), 57);
     EXPECT_EQ(pool(g.form, 1), QStringList({"cat", "dog"}));
 }

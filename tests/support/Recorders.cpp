@@ -14,16 +14,16 @@ QStringList Journal::spoken() const {
 
 QString speak(const QString& text) { return QStringLiteral("speak \"%1\"").arg(text); }
 
-void RecordingRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
+void RecordingServices::MsgBox(const QString& prompt, int style, const QString& title) {
     journal_.add(QStringLiteral("msgbox %1|%2|%3").arg(prompt).arg(style).arg(title));
 }
 
-void RecordingRuntime::End(int status) {
+void RecordingServices::End(int status) {
     journal_.add(QStringLiteral("end %1").arg(status));
     endStatuses.push_back(status);
 }
 
-void RecordingRuntime::AnimationFrame(double progress) {
+void RecordingServices::AnimationFrame(double progress) {
     frames.push_back(progress);
     if (duringFrame) duringFrame();
 }
@@ -34,17 +34,17 @@ int RecordingVoice::Speak(const QString& text, int /*flags*/) {
     return ++streams_;
 }
 
-Game::Game() {
+RecordedForm::RecordedForm() {
     auto v = std::make_unique<RecordingVoice>(journal);
     voice = v.get();
     form.state.Voice = std::move(v);
 }
 
-void Game::fillPool(int level, const QStringList& words) {
+void RecordedForm::fillPool(int level, const QStringList& words) {
     for (const auto& w : words) form.Pool(level).AddItem(w);
 }
 
-void Game::type(const QString& keys) {
+void RecordedForm::type(const QString& keys) {
     for (QChar ch : keys) {
         const int code = form.inputbox.KeyPress(ch.unicode());
         if (code == 8) {
@@ -56,9 +56,9 @@ void Game::type(const QString& keys) {
     }
 }
 
-void Game::enter() { form.inputbox.KeyPress(13); }
+void RecordedForm::enter() { form.inputbox.KeyPress(13); }
 
-void Game::answerLevelCorrectly(int wrongAnswers) {
+void RecordedForm::answerLevelCorrectly(int wrongAnswers) {
     for (int i = form.state.WordIndex; i <= 9; ++i) {
         const QString word = form.state.LevelWords(i);
         answer(wrongAnswers-- > 0 ? word + QStringLiteral("x") : word);
@@ -71,6 +71,6 @@ QStringList itemsOf(const app::ListBox& list) {
     return lines;
 }
 
-QStringList Game::results() const { return itemsOf(form.List7); }
+QStringList RecordedForm::results() const { return itemsOf(form.List7); }
 
 }  // namespace testsupport

@@ -5,7 +5,7 @@
 #include "app/FrmMain.h"
 #include "commands/Commands.h"
 #include "runtime/Random.h"
-#include "runtime/Runtime.h"
+#include "runtime/Services.h"
 #include "speech/Voice.h"
 
 #include <QStringList>
@@ -35,9 +35,9 @@ struct Journal {
     QStringList spoken() const;
 };
 
-class RecordingRuntime final : public ::runtime::Runtime {
+class RecordingServices final : public runtime::Services {
   public:
-    explicit RecordingRuntime(Journal& journal) : journal_(journal) {}
+    explicit RecordingServices(Journal& journal) : journal_(journal) {}
 
     void DoEvents() override { journal_.add(QStringLiteral("doevents")); }
     void Note(const QString& line) override { journal_.add(QStringLiteral("note ") + line); }
@@ -71,15 +71,15 @@ class RecordingVoice final : public speech::Voice {
 };
 
 // A window model with its commands, a recording runtime and voice, and a seeded generator.
-struct Game {
+struct RecordedForm {
     Journal journal;
-    RecordingRuntime runtime{journal};
+    RecordingServices services{journal};
     ::runtime::MixingRandom random{42};
-    app::FrmMain form{runtime, random};
+    app::FrmMain form{services, random};
     commands::Commands commands{form};
     RecordingVoice* voice = nullptr;
 
-    Game();
+    RecordedForm();
     void fillPool(int level, const QStringList& words);
     // Types into the entry box as the key filter lets it, one key at a time.
     void type(const QString& keys);

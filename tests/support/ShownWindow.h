@@ -5,7 +5,7 @@
 #include "app/FrmMain.h"
 #include "commands/Commands.h"
 #include "platform/FormView.h"
-#include "platform/QtRuntime.h"
+#include "platform/QtServices.h"
 #include "runtime/Random.h"
 
 #include <cstdint>
@@ -15,15 +15,15 @@ namespace testsupport {
 
 // The real window on its model, as the program puts them together: the runtime (which notes each
 // End status instead of ending), a seeded generator, the form, its commands and the view.
-struct Window {
-    explicit Window(std::uint64_t seed) : random(seed) {}
+struct ShownWindow {
+    explicit ShownWindow(std::uint64_t seed) : random(seed) {}
 
     std::vector<int> ends;
-    platform::QtRuntime runtime{[this](int status) { ends.push_back(status); }};
+    platform::QtServices services{[this](int status) { ends.push_back(status); }};
     ::runtime::MixingRandom random;
-    app::FrmMain form{runtime, random};
+    app::FrmMain form{services, random};
     commands::Commands commands{form};
-    platform::FormView view{form, runtime};
+    platform::FormView view{form, services};
 };
 
 }  // namespace testsupport

@@ -8,9 +8,9 @@ namespace runtime {
 
 // The services of the window runtime that the game calls. The real one is in platform/; tests
 // hand in recorders that note each call.
-class Runtime {
+class Services {
   public:
-    virtual ~Runtime() = default;
+    virtual ~Services() = default;
 
     // Handles pending window messages (repaint in particular) and returns. No user input is
     // dispatched here.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/InputGate.h"
-#include "runtime/Runtime.h"
+#include "runtime/Services.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -15,11 +15,11 @@
 namespace platform {
 
 // The window runtime the game expects, on Qt.
-class QtRuntime final : public ::runtime::Runtime {
+class QtServices final : public runtime::Services {
   public:
     using EndHandler = std::function<void(int exitStatus)>;
     // The default end terminates the process at once with the status.
-    explicit QtRuntime(EndHandler end = {});
+    explicit QtServices(EndHandler end = {});
 
     InputGate& gate() { return gate_; }
 

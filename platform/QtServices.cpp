@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Orthovane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/QtRuntime.h"
+#include "platform/QtServices.h"
 
 #include "app/Controls.h"
 
@@ -19,7 +19,7 @@
 
 namespace platform {
 
-QtRuntime::QtRuntime(EndHandler end) : end_(std::move(end)) {
+QtServices::QtServices(EndHandler end) : end_(std::move(end)) {
     if (!end_) {
         end_ = [](int status) {
             // Only the streams the program writes to. Flushing every stream (fflush(nullptr))
@@ -33,31 +33,31 @@ QtRuntime::QtRuntime(EndHandler end) : end_(std::move(end)) {
     }
 }
 
-void QtRuntime::DoEvents() {
+void QtServices::DoEvents() {
     // Repaints and other window-system work; keys and clicks wait, in order, for the main loop.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void QtRuntime::Note(const QString& line) {
+void QtServices::Note(const QString& line) {
     std::fprintf(stderr, "orthovane: %s\n", line.toLocal8Bit().constData());
 }
 
-void QtRuntime::MsgBox(const QString& prompt, int style, const QString& title) {
+void QtServices::MsgBox(const QString& prompt, int style, const QString& title) {
     const auto icon =
         (style & 0x70) == ::runtime::vbCritical ? QMessageBox::Critical : QMessageBox::Information;
     QMessageBox box(icon, title, prompt, QMessageBox::Ok, window_);
     box.exec();
 }
 
-void QtRuntime::End(int exitStatus) { end_(exitStatus); }
+void QtServices::End(int exitStatus) { end_(exitStatus); }
 
-float QtRuntime::ScreenWidth() const {
+float QtServices::ScreenWidth() const {
     const QScreen* screen =
         window_ && window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
     return screen ? float(screen->geometry().width() * app::TwipsPerPixel) : 0.0f;
 }
 
-double QtRuntime::Timer() const {
+double QtServices::Timer() const {
     // Seconds since local midnight. Converting to local time is slow, so the conversion is
     // redone only when the second changes; a level draw asks once per word.
     const std::time_t now = std::time(nullptr);
@@ -70,7 +70,7 @@ double QtRuntime::Timer() const {
     return timerValue_;
 }
 
-void QtRuntime::AnimationFrame(double progress) {
+void QtServices::AnimationFrame(double progress) {
     if (!window_ || !window_->isVisible()) return;
     if (!animation_.isValid()) animation_.start();
     // Draw the new geometry, then wait for this step's moment so the whole slide takes the same
