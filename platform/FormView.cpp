@@ -66,7 +66,6 @@ QAccessibleInterface* windowAccessible(const QString& className, QObject* object
 
 int px(double twips) { return int(std::lround(twips / app::TwipsPerPixel)); }
 QColor qcolor(app::Rgb c) { return QColor(c.red, c.green, c.blue); }
-}  // namespace
 
 void showCaption(QPushButton* button, const QString& caption) { button->setText(caption); }
 void showCaption(QLabel* label, const QString& caption) { label->setText(caption); }
@@ -84,6 +83,8 @@ void mirror(Widget* widget, const app::CaptionedControl& m, QPalette::ColorRole 
     fixFace(p, face, qcolor(m.BackColor()));
     widget->setPalette(p);
 }
+
+}  // namespace
 
 FormView::FormView(app::FrmMain& form, QtServices& services)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

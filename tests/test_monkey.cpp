@@ -49,8 +49,8 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
                                    "house",         "garden",     "window",     "elephant",
                                    "computer",      "basketball", "strawberry", "responsibility",
                                    "transportation"};
-        for (const auto& w : words) {
-            for (int i = 0; i < 4; ++i) form.Pool(wordstore::poolFor(w.size())).AddItem(w);
+        for (const auto& word : words) {
+            for (int i = 0; i < 4; ++i) form.Pool(wordstore::poolFor(word.size())).AddItem(word);
         }
         form.Me.Show();
         std::mt19937 gen(seed);
