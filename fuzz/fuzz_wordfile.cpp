@@ -5,7 +5,7 @@
 #include "runtime/Random.h"
 #include "support/Recorders.h"
 #include "wordstore/Loader.h"
-#include "wordstore/WordFile.h"
+#include "wordstore/FieldReader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "support/Recorders.h"
 #include "support/TempDir.h"
 #include "wordstore/Loader.h"
-#include "wordstore/WordFile.h"
+#include "wordstore/FieldReader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

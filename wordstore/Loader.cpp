@@ -6,7 +6,7 @@
 #include "app/FrmMain.h"
 #include "app/GameState.h"
 #include "runtime/RuntimeError.h"
-#include "wordstore/WordFile.h"
+#include "wordstore/FieldReader.h"
 
 #include <QStringView>
 #include <cstddef>

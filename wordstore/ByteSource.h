@@ -3,9 +3,7 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
 #include <cstddef>
-#include <memory>
 
 namespace wordstore {
 
@@ -41,27 +39,6 @@ class FileSource final : public ByteSource {
   private:
     int fd_ = -1;
     std::size_t size_ = 0;
-};
-
-// Splits a word file into fields. A field ends at a comma or a line end (CRLF, LF or CR); blanks
-// before a field are skipped and blanks after an unquoted field dropped; a quoted field is taken
-// without its quotes and may hold commas; Ctrl+Z ends the file. A UTF-8 or UTF-16 byte order mark
-// is honoured; without one a field is read as UTF-8 where it is valid UTF-8, and as Windows-1252
-// otherwise. Memory stays within a small multiple of the longest field.
-class FieldReader {
-  public:
-    explicit FieldReader(ByteSource& source);
-    ~FieldReader();
-
-    // The next field, or false once the file has no more. The view points into the reader's
-    // buffers and is good until the next call; `last` keeps the last field for longer.
-    bool next(QStringView& field);
-    // The last field read, good until another is read.
-    QStringView last() const;
-
-  private:
-    class Units;  // the decoder under the fields: bytes to UTF-16 units, a chunk at a time
-    std::unique_ptr<Units> units_;
 };
 
 }  // namespace wordstore
