@@ -34,7 +34,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int Threshold = 300;  // below this a sample is silence, as the tests judge it
+using testsupport::firstAudible;
+using testsupport::lastAudible;
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -42,29 +43,15 @@ double median(std::vector<double> v) {
     return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-std::size_t firstLoud(const std::vector<std::int16_t>& s, std::size_t from = 0) {
-    for (std::size_t i = from; i < s.size(); ++i) {
-        if (std::abs(s[i]) >= Threshold) return i;
-    }
-    return s.size();
-}
-
-std::size_t lastLoud(const std::vector<std::int16_t>& s) {
-    for (std::size_t i = s.size(); i > 0; --i) {
-        if (std::abs(s[i - 1]) >= Threshold) return i - 1;
-    }
-    return 0;
-}
-
 // Milliseconds of silence heard between phrase a and phrase b in a recording of both, less the
 // silence already in their samples (a's tail and b's lead); negative when b was not found.
 double extraSilenceMs(const std::vector<std::int16_t>& heard, const speech::Pcm& a,
                       const speech::Pcm& b) {
-    const std::size_t aOn = firstLoud(a.samples), aOff = lastLoud(a.samples);
-    const std::size_t bOn = firstLoud(b.samples);
-    const std::size_t heardA = firstLoud(heard);
+    const std::size_t aOn = firstAudible(a.samples), aOff = lastAudible(a.samples);
+    const std::size_t bOn = firstAudible(b.samples);
+    const std::size_t heardA = firstAudible(heard);
     const std::size_t heardAEnd = heardA + (aOff - aOn);
-    const std::size_t heardB = firstLoud(heard, heardAEnd + 1);
+    const std::size_t heardB = firstAudible(heard, heardAEnd + 1);
     if (heardA >= heard.size() || heardB >= heard.size()) return -1;
     const double inSamples = double(a.samples.size() - 1 - aOff) + double(bOn);
     return (double(heardB - heardAEnd) - inSamples) * 1000.0 / speech::Pcm().sampleRate;
@@ -144,7 +131,7 @@ void measureSilence(int repetitions) {
         paplay.push_back(extraSilenceMs(capture.stop(), a, b));
     }
     const double inSamples =
-        (double(a.samples.size() - 1 - lastLoud(a.samples)) + double(firstLoud(b.samples))) *
+        (double(a.samples.size() - 1 - lastAudible(a.samples)) + double(firstAudible(b.samples))) *
         1000.0 / a.sampleRate;
     std::printf("synth_silence_ms=%.1f\n", inSamples);
     std::printf("extra_silence_ms=%.1f\n", median(ours));

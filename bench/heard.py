@@ -23,9 +23,7 @@ import Xlib.ext.xtest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "desktop"))
-from desktop import RATE, Desktop, phrase_length  # noqa: E402
-
-THRESHOLD = 300  # an audible sample, as the tests count one
+from desktop import RATE, Desktop, first_audible, phrase_length  # noqa: E402
 
 
 def press(display, name):
@@ -33,13 +31,6 @@ def press(display, name):
     Xlib.ext.xtest.fake_input(display, Xlib.X.KeyPress, code)
     Xlib.ext.xtest.fake_input(display, Xlib.X.KeyRelease, code)
     display.sync()
-
-
-def first_loud(samples, start):
-    for i in range(start, len(samples)):
-        if samples[i] >= THRESHOLD or samples[i] <= -THRESHOLD:
-            return i
-    return None
 
 
 def main():
@@ -74,7 +65,7 @@ def main():
                 press(display, "Return")
                 after = heard.wait_for_phrases(len(before) + 2, quiet=0.5)
                 samples = heard.samples()
-                onset = first_loud(samples, mark)
+                onset = first_audible(samples, mark)
                 verdicts.append((onset - mark) / RATE * 1000)
                 verdict, prompt = after[len(before)], after[len(before) + 1]
                 pauses.append((prompt[0] - verdict[1]) * 1000)

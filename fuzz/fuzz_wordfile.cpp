@@ -4,8 +4,8 @@
 #include "app/FrmMain.h"
 #include "runtime/Random.h"
 #include "support/Recorders.h"
-#include "wordstore/Loader.h"
 #include "wordstore/FieldReader.h"
+#include "wordstore/Loader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <QProcess>
 #include <QStringList>
-#include <QThread>
 #include <chrono>
 #include <set>
 #include <thread>
@@ -21,33 +20,22 @@ using namespace testsupport;
 
 namespace {
 
-// A PulseAudio server with a null sink on a private socket.
+// The test's own sound server (tests/support/sound-server), to kill and start again.
 class PrivateServer {
   public:
-    explicit PrivateServer(const TempDir& dir) : socket_(dir.path("native")), dir_(dir.path("")) {}
+    explicit PrivateServer(const TempDir& dir) : dir_(dir.path("pulse")) {}
     ~PrivateServer() { stop(); }
 
-    QString address() const { return QStringLiteral("unix:") + socket_; }
+    QString address() const { return QStringLiteral("unix:") + dir_ + QStringLiteral("/native"); }
 
     void start() {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PULSE_RUNTIME_PATH", dir_ + "/run");
-        env.insert("PULSE_STATE_PATH", dir_ + "/state");
-        server_.setProcessEnvironment(env);
-        server_.setProgram("pulseaudio");
-        server_.setArguments(
-            {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "-F", "/dev/null",
-             "--load=module-native-protocol-unix socket=" + socket_ + " auth-anonymous=1",
-             "--load=module-null-sink sink_name=faults"});
+        server_.setProgram(QStringLiteral(ORTHOVANE_SOUND_SERVER));
+        server_.setArguments({dir_, QStringLiteral("faults")});
         server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         server_.start();
         ASSERT_TRUE(server_.waitForStarted());
-        for (int i = 0; i < 200; ++i) {  // until it answers
-            speech::PulseOutput probe(address());
-            if (probe.open(16000)) return;
-            QThread::msleep(25);
-        }
-        FAIL() << "the private sound server did not start";
+        ASSERT_EQ(QProcess::execute(QStringLiteral(ORTHOVANE_SOUND_SERVER), {"--wait", dir_}), 0)
+            << "the private sound server did not start";
     }
 
     void kill() {
@@ -59,7 +47,6 @@ class PrivateServer {
     }
 
   private:
-    QString socket_;
     QString dir_;
     QProcess server_;
 };

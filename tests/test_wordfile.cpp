@@ -4,8 +4,8 @@
 // the ways opening can fail.
 #include "support/Recorders.h"
 #include "support/TempDir.h"
-#include "wordstore/Loader.h"
 #include "wordstore/FieldReader.h"
+#include "wordstore/Loader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -12,7 +12,6 @@ bus it finds in the environment at its first call, so each case runs in a proces
 
 import functools
 import os
-import random
 import shutil
 import signal
 import subprocess
@@ -20,7 +19,9 @@ import sys
 import tempfile
 import time
 
+SUPPORT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")
 RATE = 16000  # what the monitor is recorded at, mono 16-bit
+AUDIBLE = 300  # a sample heard as sound: at least this far from zero either way
 
 
 def wait_for(predicate, timeout=10.0, what="a state"):
@@ -111,22 +112,13 @@ class Desktop:
             self.env["WAYLAND_DISPLAY"] = socket
             self.env["QT_QPA_PLATFORM"] = "wayland"
             return
-        # A display number of its own: two desktops started at once must never share one.
-        rng = random.Random(os.getpid() ^ time.monotonic_ns())
-        for _ in range(20):
-            number = rng.randrange(100, 1000)
-            if os.path.exists(f"/tmp/.X{number}-lock"):
-                continue
-            xvfb = self._spawn(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24",
-                                "-nolisten", "tcp"])
-            self.env["DISPLAY"] = f":{number}"
-            # Up once the root window answers; gone at once if another server took the number.
-            if wait_for(lambda: xvfb.poll() is not None or subprocess.run(
-                    ["xprop", "-root", "-len", "0"], env=self.env,
-                    capture_output=True).returncode == 0, what="Xvfb") and xvfb.poll() is None:
-                break
-        else:
+        # The display picks its own free number and says it once it accepts connections.
+        xvfb = self._spawn([os.path.join(SUPPORT, "display-server"), "1280x1024"],
+                           stdout=subprocess.PIPE)
+        number = xvfb.stdout.readline().decode().strip()
+        if not number:
             raise RuntimeError("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + number
         self.env["QT_QPA_PLATFORM"] = "xcb"
         # The window manager owns the screen once it has set its check window. Now and then,
         # with two desktops starting at once, openbox fails to connect to a server that xprop
@@ -156,16 +148,11 @@ class Desktop:
 
     def _start_sound(self):
         pulse = os.path.join(self.dir, "pulse")
-        os.makedirs(pulse, exist_ok=True)
-        socket = os.path.join(pulse, "native")
-        self.env.update(PULSE_RUNTIME_PATH=pulse, PULSE_STATE_PATH=pulse,
-                        PULSE_COOKIE=os.path.join(pulse, "cookie"), PULSE_SERVER="unix:" + socket)
-        self.sound = self._spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                  "--use-pid-file=no", "-F", "/dev/null",
-                                  f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1",
-                                  "--load=module-null-sink sink_name=desktop_null rate=48000"])
-        wait_for(lambda: subprocess.run(["pactl", "info"], env=self.env, capture_output=True)
-                 .returncode == 0, what="pulseaudio")
+        self.env["PULSE_SERVER"] = "unix:" + os.path.join(pulse, "native")
+        self.sound = self._spawn([os.path.join(SUPPORT, "sound-server"), pulse, "desktop_null"])
+        if subprocess.run([os.path.join(SUPPORT, "sound-server"), "--wait", pulse],
+                          env=self.env).returncode != 0:
+            raise RuntimeError("pulseaudio did not start")
 
     def kill_sound(self):
         """The sound server dies at once, as a crash or `kill -9` ends it."""
@@ -470,7 +457,7 @@ class Spans:
     """Stretches of sound in a stream of samples, split at silences of at least `gap` seconds;
     fed as the samples come."""
 
-    def __init__(self, gap=0.12, threshold=300):
+    def __init__(self, gap=0.12, threshold=AUDIBLE):
         self.min_gap = int(gap * RATE)
         self.threshold = threshold
         self.spans = []  # [begin, end) in samples
@@ -489,6 +476,14 @@ class Spans:
 
     def seconds(self):
         return [(b / RATE, e / RATE) for b, e in self.spans]
+
+
+def first_audible(samples, start=0):
+    """Where the first audible sample from `start` on lies, or None."""
+    for i in range(start, len(samples)):
+        if samples[i] >= AUDIBLE or samples[i] <= -AUDIBLE:
+            return i
+    return None
 
 
 @functools.lru_cache(maxsize=None)

@@ -2,12 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on a real X server (Xvfb, 1920x1080): it starts and shows its window, says so
 # when there is no sound server, reports a missing word file and ends with failure, starts
-# quietly with an unreadable one and says why, and ends within two seconds when closed, even in
-# the middle of a spoken word; at twice the scale it is twice as large.
-# Usage: test_desktop.sh PROGRAM WM_CLOSE
+# quietly with an unreadable one and says why; at twice the scale it is twice as large. (Closing
+# in the middle of a word is an outside-in case, with a window manager.)
+# Usage: test_desktop.sh PROGRAM
 set -uo pipefail
 program=$1
-wm_close=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 failures=0
 passes=0
@@ -58,28 +57,16 @@ run_tests() {
   # The sound server is looked for in the background, so the line may follow the window.
   for _ in $(seq 30); do grep -q 'no sound server' "$work/err" && break; sleep 0.1; done
   [ "$(grep -c 'no sound server' "$work/err")" -eq 1 ]; check "one line about the missing sound server" $?
+  kill "$pid"; wait "$pid" 2>/dev/null
 
-  # 2. Closing in the middle of a spoken word ends the program within two seconds, with success.
-  xdotool mousemove --window "$id" 577 28 click 1
-  sleep 0.3
-  start=$(date +%s%N)
-  "$wm_close" "$id"
-  for _ in $(seq 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  took=$(( ($(date +%s%N) - start) / 1000000 ))
-  if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
-  wait "$pid"; status=$?
-  echo "closing took ${took} ms"
-  [ "$took" -lt 2000 ]; check "closing during speech ends within 2 s" $?
-  [ "$status" -eq 0 ]; check "closing ends with status 0 (got $status)" $?
-
-  # 3. At twice the scale the window is the same layout, twice as large.
+  # 2. At twice the scale the window is the same layout, twice as large.
   QT_SCALE_FACTOR=2 "$program" 2>/dev/null & pid=$!
   id=$(window); check "the window appears at scale 2" $? || { kill -9 "$pid"; return 1; }
   geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
   [ "$geometry" = "1428x124" ]; check "at scale 2 the start window is 1428x124 (got $geometry)" $?
   kill "$pid"; wait "$pid" 2>/dev/null
 
-  # 4. A missing word file: the message, then an exit status that says it failed.
+  # 3. A missing word file: the message, then an exit status that says it failed.
   mkdir -p "$work/empty"
   cp "$program" "$work/empty/"
   "$work/empty/$(basename "$program")" 2>/dev/null & pid=$!
@@ -89,7 +76,7 @@ run_tests() {
   if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
   wait "$pid"; status=$?
   [ "$status" -eq 1 ]; check "a missing word file ends with status 1 (got $status)" $?
-  # 5. A word list that cannot be read (a FIFO, a link that loops): the game starts as usual,
+  # 4. A word list that cannot be read (a FIFO, a link that loops): the game starts as usual,
   # with no message box, and says why in one line on standard error.
   for kind in fifo loop; do
     rm -rf "$work/$kind"; mkdir -p "$work/$kind"
@@ -105,5 +92,5 @@ run_tests() {
   [ "$failures" -eq 0 ]
 }
 export -f run_tests check window modal
-export program wm_close work failures passes
+export program work failures passes
 XVFB_SIZE=1920x1080 "$root/scripts/xvfb-run-here" bash -c run_tests

@@ -76,6 +76,20 @@ std::vector<std::int16_t> SoundCapture::stop() {
     return samples_;
 }
 
+std::size_t firstAudible(const std::vector<std::int16_t>& s, std::size_t from) {
+    for (std::size_t i = from; i < s.size(); ++i) {
+        if (std::abs(s[i]) >= AudibleThreshold) return i;
+    }
+    return s.size();
+}
+
+std::size_t lastAudible(const std::vector<std::int16_t>& s) {
+    for (std::size_t i = s.size(); i > 0; --i) {
+        if (std::abs(s[i - 1]) >= AudibleThreshold) return i - 1;
+    }
+    return 0;
+}
+
 std::vector<Span> soundSpans(const std::vector<std::int16_t>& s, std::size_t minGap,
                              int threshold) {
     std::vector<Span> spans;

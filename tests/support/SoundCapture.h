@@ -35,6 +35,12 @@ class SoundCapture {
     std::thread thread_;
 };
 
+// A sample heard as sound: at least this far from zero either way.
+inline constexpr int AudibleThreshold = 300;
+// The first audible sample from `from` on, or s.size(); the last audible one, or 0.
+std::size_t firstAudible(const std::vector<std::int16_t>& s, std::size_t from = 0);
+std::size_t lastAudible(const std::vector<std::int16_t>& s);
+
 // Runs of sound in a recording: [start, end) in samples, split where the silence lasts at least
 // `minGap` samples.
 struct Span {
@@ -42,7 +48,7 @@ struct Span {
     std::size_t end;
 };
 std::vector<Span> soundSpans(const std::vector<std::int16_t>& s, std::size_t minGap,
-                             int threshold = 300);
+                             int threshold = AudibleThreshold);
 
 // The server the test run started; empty when there is none.
 QString testSoundServer();
