@@ -88,6 +88,11 @@ struct SpeakingWindow {
         window.form.Me.Show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window.view));
     }
+
+    // As a handler of the window says it.
+    void speakAtTheEventBoundary(const QString& text) {
+        platform::runGuarded(window.services, [&] { voice.Speak(text, 0); });
+    }
 };
 
 }  // namespace
@@ -131,28 +136,20 @@ TEST(GuiSpeech, InputDuringAPhraseWaitsAndIsHandledInOrder) {
 TEST(GuiSpeech, ACloseRequestCutsALongPhraseShortAndEnds) {
     SpeakingWindow w;
     auto& view = w.window.view;
-    auto& ends = w.window.ends;
-    auto& services = w.window.services;
-    auto& watch = w.watch;
-    auto& voice = w.voice;
 
     QTimer::singleShot(300, [&] {
         QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
             view.windowHandle());
     });
-    platform::runGuarded(services, [&] { voice.Speak(speech::Phrase::Praise, 0); });
-    EXPECT_EQ(ends, std::vector<int>({0}));
+    w.speakAtTheEventBoundary(speech::Phrase::Praise);
+    EXPECT_EQ(w.window.ends, std::vector<int>({0}));
     // The closing animation ran, and the phrase was stopped, not played on to its end.
-    EXPECT_TRUE(watch.cutShort);
+    EXPECT_TRUE(w.watch.cutShort);
 }
 
 TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
     SpeakingWindow w;
     auto& view = w.window.view;
-    auto& ends = w.window.ends;
-    auto& services = w.window.services;
-    auto& watch = w.watch;
-    auto& voice = w.voice;
     // A tooltip, and a message box of the game's own, come and go in the middle of a phrase.
     QTimer::singleShot(200, [&] {
         QToolTip::showText(view.mapToGlobal(QPoint(5, 5)), QStringLiteral("notice"), &view);
@@ -166,9 +163,9 @@ TEST(GuiSpeech, OtherWindowsClosingLeaveThePhraseAlone) {
                 box->windowHandle());
         });
     });
-    platform::runGuarded(services, [&] { voice.Speak(QStringLiteral("Spell Word elephant"), 0); });
-    EXPECT_FALSE(watch.cutShort);
-    EXPECT_TRUE(ends.empty());
+    w.speakAtTheEventBoundary(QStringLiteral("Spell Word elephant"));
+    EXPECT_FALSE(w.watch.cutShort);
+    EXPECT_TRUE(w.window.ends.empty());
 }
 
 TEST(GuiSpeech, ClicksRepeatedDuringAPhraseCountOnceAndStopWaitsForNoRepeats) {
