@@ -58,10 +58,12 @@ TEST(Start, AtLevel3DrawsFromItsPoolAndSpeaksTheFirstWord) {
     EXPECT_EQ(g.form.inputbox.Text(), "left over");  // Start does not clear the box
 }
 
-TEST(Start, WithAnEmptyPoolSpeaksThePromptAlone) {
+TEST(Start, WithAnEmptyPoolSpeaksThePromptAloneAndAnEmptyAnswerIsRight) {
     RecordedForm g;
     g.commands.ComStart_Click();
     EXPECT_EQ(g.journal.spoken(), QStringList({speak("Spell Word ")}));
+    g.enter();
+    EXPECT_EQ(g.results(), QStringList({"    Correct"}));
 }
 
 TEST(CheckAnswer, SpeaksTheVerdictThenLogsClearsDrawsAndAsksTheNext) {
