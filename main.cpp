@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(app::AppTitle);
     QApplication::setApplicationVersion(app::version());
+    // The launcher the desktop shows the window under (its Wayland app id, too).
+    QApplication::setDesktopFileName(QStringLiteral("io.github.orthovane.orthovane"));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     std::random_device entropy;

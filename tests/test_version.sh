@@ -14,9 +14,9 @@ changelog=$(head -1 "$root/debian/changelog" | sed -n 's/^orthovane (\([^)]*\)).
 [ "${changelog%-*}" = "$version" ]
 check "debian/changelog's newest entry ($changelog) is of version $version" $?
 date=$(date -u -d "$(sed -n 's/^ -- .*>  //p' "$root/debian/changelog" | head -1)" +%F)
-release=$(grep -o '<release [^>]*>' "$root/dist/io.github.orthovane.Orthovane.metainfo.xml" | head -1)
+release=$(grep -o '<release [^>]*>' "$root/dist/io.github.orthovane.orthovane.metainfo.xml" | head -1)
 echo "$release" | grep -q "version=\"$version\"" && echo "$release" | grep -q "date=\"$date\""
 check "the metainfo's newest release ($release) is $version of $date" $?
-grep -q "^\.TH ORTHOVANE 6 $date \"Orthovane $version\"" "$root/dist/orthovane.6"
+grep -q "^\.TH ORTHOVANE 1 $date \"Orthovane $version\"" "$root/dist/orthovane.1"
 check "the manual page is of $version, $date" $?
 [ "$failures" -eq 0 ]

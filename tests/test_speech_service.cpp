@@ -1,0 +1,117 @@
+// SPDX-FileCopyrightText: 2026 Orthovane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The desktop's speech service beside a screen reader: a real speech-dispatcher of the test's own,
+// playing into this binary's sink, spoken to, killed and frozen.
+#include "speech/DispatcherClient.h"
+#include "speech/RoutedVoice.h"
+#include "speech/Voice.h"
+#include "support/Recorders.h"
+#include "support/SoundCapture.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <QFile>
+#include <QStringList>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+using namespace testsupport;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A speech service of the test's own, as a screen reader would have started it: its runtime
+// folder is private, so a developer's own screen reader is never touched. It plays into this
+// binary's sink.
+class PrivateSpeechService {
+  public:
+    PrivateSpeechService() {
+        const QByteArray folder = dir_.path("run").toLocal8Bit();
+        EXPECT_EQ(::mkdir(folder.constData(), 0700), 0);
+        ::setenv("XDG_RUNTIME_DIR", folder.constData(), 1);
+        EXPECT_EQ(std::system("speech-dispatcher --spawn 2>/dev/null"), 0);
+        QFile pidFile(dir_.path("run/speech-dispatcher/pid/speech-dispatcher.pid"));
+        EXPECT_TRUE(pidFile.open(QIODevice::ReadOnly));
+        pid_ = pidFile.readAll().trimmed().toInt();
+        EXPECT_GT(pid_, 0);
+    }
+    ~PrivateSpeechService() {
+        signal(SIGCONT);
+        signal(SIGKILL);
+    }
+    void signal(int signum) const {
+        if (pid_ > 0) ::kill(pid_, signum);
+    }
+
+  private:
+    TempDir dir_;
+    pid_t pid_ = 0;
+};
+
+}  // namespace
+
+TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
+    ASSERT_FALSE(testSoundServer().isEmpty());
+    PrivateSpeechService running;
+    speech::Waiter direct;
+    Journal journal;
+    RecordingVoice own(journal);
+    bool screenReader = true;
+    speech::DispatcherClient service(direct);
+    speech::RoutedVoice voice(own, service, [&] { return screenReader; });
+    SoundCapture capture;
+    voice.Speak("Spell Word elephant", 0);
+    const auto heard = capture.stop();
+    EXPECT_EQ(journal.spoken().size(), 0) << "said by the game's own voice, not the service";
+    // Heard whole before Speak returned: one stretch of sound, as long as a phrase, with
+    // silence after it.
+    const auto spans = soundSpans(heard, SoundCapture::Rate / 2);
+    ASSERT_EQ(spans.size(), 1u);
+    EXPECT_GT(spans[0].end - spans[0].begin, std::size_t(SoundCapture::Rate / 2));
+    EXPECT_GT(heard.size() - spans[0].end, std::size_t(SoundCapture::Rate / 20));
+
+    screenReader = false;
+    voice.Speak(" correct ", 0);
+    EXPECT_EQ(journal.spoken().size(), 1) << "with no screen reader the game's own voice speaks";
+}
+
+TEST(RoutedVoice, AServiceThatIsGoneDiesOrFreezesLeavesThePhraseToTheGamesOwnVoice) {
+    // Far sooner than a phrase's patience: the service is seen gone, not waited out.
+    const auto soon = std::chrono::seconds(5);
+    speech::Waiter direct;
+    Journal journal;
+    RecordingVoice own(journal);
+    {
+        SCOPED_TRACE("no service");
+        TempDir empty;
+        ::setenv("XDG_RUNTIME_DIR", empty.path("").toLocal8Bit().constData(), 1);
+        speech::DispatcherClient service(direct);
+        speech::RoutedVoice voice(own, service, [] { return true; });
+        voice.Speak(" correct ", 0);
+        voice.Speak(" wrong ", 0);
+        EXPECT_EQ(journal.spoken(), QStringList({speak(" correct "), speak(" wrong ")}));
+    }
+    for (const int signum : {SIGKILL, SIGSTOP}) {
+        SCOPED_TRACE(signum == SIGKILL ? "killed mid-phrase" : "frozen mid-phrase");
+        journal.clear();
+        PrivateSpeechService running;
+        speech::DispatcherClient service(direct);
+        speech::RoutedVoice voice(own, service, [] { return true; });
+        voice.Speak(" correct ", 0);
+        ASSERT_TRUE(journal.spoken().isEmpty()) << "the service spoke at first";
+        std::thread fault([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+            running.signal(signum);
+        });
+        const auto began = Clock::now();
+        voice.Speak(speech::Phrase::Praise, 0);
+        fault.join();
+        EXPECT_LT(Clock::now() - began, soon);
+        EXPECT_EQ(journal.spoken(), QStringList({speak(speech::Phrase::Praise)}));
+        voice.Speak(" wrong ", 0);
+        EXPECT_EQ(journal.spoken().size(), 2) << "the next phrase in the game's own voice too";
+    }
+}
