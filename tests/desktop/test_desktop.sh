@@ -83,7 +83,10 @@ run_tests() {
     cp "$program" "$work/$kind/"
     if [ $kind = fifo ]; then mkfifo "$work/$kind/Words.txt"; else ln -s Words.txt "$work/$kind/Words.txt"; fi
     PULSE_SERVER=unix:/nonexistent/orthovane "$work/$kind/$(basename "$program")" 2>"$work/$kind.err" & pid=$!
-    id=$(window); check "an unreadable word list ($kind) still starts the game" $? || { kill -9 "$pid"; continue; }
+    id=$(window); check "an unreadable word list ($kind) still starts the game" $? || {
+      kill -0 "$pid" 2>/dev/null || echo "the program ended: $(wait "$pid"; echo "status $?")"
+      echo "its standard error:"; cat "$work/$kind.err"; kill -9 "$pid" 2>/dev/null; continue
+    }
     lines=$(grep -c 'Words.txt' "$work/$kind.err")
     [ "$lines" -eq 1 ]; check "one line says why the list ($kind) was not read (got $lines: $(cat "$work/$kind.err"))" $?
     kill "$pid"; wait "$pid" 2>/dev/null
