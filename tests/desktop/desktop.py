@@ -43,8 +43,11 @@ def wait_for(predicate, timeout=10.0, what="a state"):
 
 
 class Desktop:
-    def __init__(self, program, words=None, wayland=False, screen_reader=None, theme=None):
-        """screen_reader: "orca" runs Orca; "flag" only says on the accessibility bus that a
+    def __init__(self, program, words=None, wayland=False, screen_reader=None, theme=None,
+                 in_place=False):
+        """in_place: the program runs where it is, with the word list beside it there (as a
+        package installs it), instead of a copy beside `words`.
+        screen_reader: "orca" runs Orca; "flag" only says on the accessibility bus that a
         screen reader runs (the program then speaks through the speech service).
         theme: "dark" (GTK's Adwaita dark, through Qt's GTK platform theme) or "high-contrast"
         (white and yellow on black, through qt6ct); the default palette without one."""
@@ -61,12 +64,14 @@ class Desktop:
         self.env["GSETTINGS_BACKEND"] = "memory"
         self.env["HOME"] = self.dir
         # The program lives in a folder of its own, with the word list the case wants beside it.
-        self.program_dir = os.path.join(self.dir, "game")
-        os.mkdir(self.program_dir)
-        self.program = os.path.join(self.program_dir, os.path.basename(program))
-        shutil.copy2(program, self.program)
-        with open(os.path.join(self.program_dir, "Words.txt"), "w") as f:
-            f.write(words if words is not None else "cat\ndog\nsun\n")
+        self.program = program
+        if not in_place:
+            self.program_dir = os.path.join(self.dir, "game")
+            os.mkdir(self.program_dir)
+            self.program = os.path.join(self.program_dir, os.path.basename(program))
+            shutil.copy2(program, self.program)
+            with open(os.path.join(self.program_dir, "Words.txt"), "w") as f:
+                f.write(words if words is not None else "cat\ndog\nsun\n")
         self._dress(theme)
         try:
             self._start_display()

@@ -516,6 +516,44 @@ def screen_reader():
         closes_and_ends(d)
 
 
+def missing_list():
+    """With no word list beside the program, a message says so, read as a screen reader reads
+    it; once it is answered the program ends with failure."""
+    with Desktop(PROGRAM) as d:
+        os.remove(os.path.join(d.program_dir, "Words.txt"))
+        d.launch()
+        text = " ".join(d.all_text())
+        expect("Can Not Find Database File Words.txt It's Missing or Corrupted" in text,
+               f"the message reads {text!r}")
+        d.keys("Return")
+        status = d.exit_status(timeout=10)
+        expect(status == 1, f"exit status {status}")
+
+
+def installed():
+    """The program where a package puts it, with the list it ships (the one beside the program,
+    a link into /etc): Start says a word of that list, a wrong answer is judged, and after Stop
+    the results hold that word, the answer and the score; closing ends it."""
+    listed = os.path.join(os.path.dirname(os.path.realpath(PROGRAM)), "Words.txt")
+    with open(listed, encoding="utf-8") as f:
+        words = {line.strip() for line in f}
+    with Desktop(PROGRAM, in_place=True) as d:
+        d.launch()
+        heard = d.record()
+        d.click(d.find("push button", "Start"))
+        heard.wait_for_phrases(1)
+        d.type("qqq")
+        d.keys("Return")
+        heard.wait_for_phrases(3)  # the word, the verdict, the next word
+        d.click(d.find("push button", "Stop"))
+        wait_for(lambda: has(d.find("list", "Results"), "showing"), what="the results")
+        lines = results_lines(d)
+        asked = lines[0].split("  ")[0] if lines else None
+        expect(len(lines) == 2 and lines[0] == f"{asked}  qqq  Wrong" and asked in words
+               and lines[1] == "0 Correct Out Of 1", f"results read {lines}")
+        closes_and_ends(d)
+
+
 if __name__ == "__main__":
     run_cases({f.__name__: f for f in (start_window, game_longer_than_the_list,
                                        word_never_in_the_tree, double_click_on_start,
@@ -525,4 +563,4 @@ if __name__ == "__main__":
                                        readable_in_a_high_contrast_theme,
                                        buttons_whole_at_fractional_scales,
                                        wayland,
-                                       screen_reader)})
+                                       screen_reader, missing_list, installed)})
