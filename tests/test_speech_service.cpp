@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <QDir>
 #include <QFile>
+#include <QList>
 #include <QStringList>
 #include <chrono>
 #include <cstdlib>
@@ -33,22 +35,43 @@ class PrivateSpeechService {
         EXPECT_EQ(::mkdir(folder.constData(), 0700), 0);
         ::setenv("XDG_RUNTIME_DIR", folder.constData(), 1);
         EXPECT_EQ(std::system("speech-dispatcher --spawn 2>/dev/null"), 0);
-        QFile pidFile(dir_.path("run/speech-dispatcher/pid/speech-dispatcher.pid"));
-        EXPECT_TRUE(pidFile.open(QIODevice::ReadOnly));
-        pid_ = pidFile.readAll().trimmed().toInt();
-        EXPECT_GT(pid_, 0);
+        const auto until = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < until &&
+               (processes().isEmpty() ||
+                !QFile::exists(dir_.path("run/speech-dispatcher/speechd.sock")))) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(processes().isEmpty()) << "no service runs";
     }
     ~PrivateSpeechService() {
         signal(SIGCONT);
         signal(SIGKILL);
     }
     void signal(int signum) const {
-        if (pid_ > 0) ::kill(pid_, signum);
+        for (const pid_t pid : processes()) ::kill(pid, signum);
     }
 
   private:
+    // The service's processes, found by the runtime folder they were started with: its pid file
+    // cannot be trusted, since on a busy machine the spawner returns before the service it forked
+    // has written it, and the file may name a process already gone.
+    QList<pid_t> processes() const {
+        const QByteArray mine = "XDG_RUNTIME_DIR=" + dir_.path("run").toLocal8Bit();
+        QList<pid_t> found;
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            const pid_t pid = entry.toInt();
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(entry));
+            QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+            if (pid <= 0 || !comm.open(QIODevice::ReadOnly) || !environ.open(QIODevice::ReadOnly))
+                continue;
+            if (comm.readAll().trimmed() == "speech-dispatch" &&
+                environ.readAll().split('\0').contains(mine))
+                found.append(pid);
+        }
+        return found;
+    }
+
     TempDir dir_;
-    pid_t pid_ = 0;
 };
 
 }  // namespace
