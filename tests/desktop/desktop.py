@@ -356,6 +356,12 @@ class Desktop:
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env,
                               capture_output=True, timeout=5).stdout.decode()
 
+    def _x_window(self):
+        """The program's window as the X server knows it, by number."""
+        return int(wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
+                                               str(self.game.pid)]).split(),
+                            what="the X window")[0])
+
     def close_window(self):
         """Closes the window as its title bar's close button does: a _NET_CLOSE_WINDOW request to
         the window manager, which then asks the program to close. The request is waited on with a
@@ -363,9 +369,7 @@ class Desktop:
         lost its request now and then on a busy machine (a few runs in twenty), and the program,
         never asked, stayed open. That was also what lost Alt+F4 through xdotool in CI."""
         from Xlib import X, display, protocol
-        wid = int(wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
-                                              str(self.game.pid)]).split(),
-                           what="the X window")[0])
+        wid = self._x_window()
         dpy = display.Display(self.env["DISPLAY"])
         root = dpy.screen().root
         request = protocol.event.ClientMessage(
@@ -386,9 +390,7 @@ class Desktop:
         """The program's window as the X server shows it, as a PIL image (RGB)."""
         from PIL import Image
         import io
-        wid = wait_for(lambda: self._run(["xdotool", "search", "--onlyvisible", "--pid",
-                                          str(self.game.pid)]).split(), what="the X window")[0]
-        png = self._run(["import", "-window", wid.decode(), "png:-"], check=True)
+        png = self._run(["import", "-window", str(self._x_window()), "png:-"], check=True)
         return Image.open(io.BytesIO(png)).convert("RGB")
 
     def keys(self, *names):

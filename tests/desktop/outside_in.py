@@ -334,55 +334,54 @@ def readable_in(theme):
     measured on screenshots of the real window at the start, during play and with the results,
     enabled and disabled alike."""
     failures = []
-    if True:
-        with Desktop(PROGRAM, CATS, theme=theme) as d:
-            d.launch()
-            level = d.find("spin button", description="starting level")
-            entry = d.find("text", "Answer")
+    with Desktop(PROGRAM, CATS, theme=theme) as d:
+        d.launch()
+        level = d.find("spin button", description="starting level")
+        entry = d.find("text", "Answer")
 
-            def measure(scene, controls):
-                image = d.screenshot()
-                # In the window's own coordinates: from the screen's, as this Qt's window
-                # coordinates over AT-SPI are not the window's.
-                wx, wy, _, _ = extents(d.window)
-                for name, control in controls:
-                    x, y, w, h = extents(control)
-                    x, y = x - wx, y - wy
-                    # Inside its frame, where the text lies.
-                    found = text_contrast(image, (x + 3, y + 3, w - 6, h - 6))
-                    what = f"{theme or 'default'} theme, {scene}: {name}"
-                    if found is None:
-                        failures.append(f"{what}: no text seen")
-                        continue
-                    ratio, behind, text = found
-                    print(f"{what}: {ratio:.2f}:1 (#{'%02x%02x%02x' % text} on "
-                          f"#{'%02x%02x%02x' % behind})")
-                    if ratio < 4.5:
-                        failures.append(f"{what}: {ratio:.2f}:1")
+        def measure(scene, controls):
+            image = d.screenshot()
+            # In the window's own coordinates: from the screen's, as this Qt's window
+            # coordinates over AT-SPI are not the window's.
+            wx, wy, _, _ = extents(d.window)
+            for name, control in controls:
+                x, y, w, h = extents(control)
+                x, y = x - wx, y - wy
+                # Inside its frame, where the text lies.
+                found = text_contrast(image, (x + 3, y + 3, w - 6, h - 6))
+                what = f"{theme or 'default'} theme, {scene}: {name}"
+                if found is None:
+                    failures.append(f"{what}: no text seen")
+                    continue
+                ratio, behind, text = found
+                print(f"{what}: {ratio:.2f}:1 (#{'%02x%02x%02x' % text} on "
+                      f"#{'%02x%02x%02x' % behind})")
+                if ratio < 4.5:
+                    failures.append(f"{what}: {ratio:.2f}:1")
 
-            def button(name):
-                return d.find("push button", name)
+        def button(name):
+            return d.find("push button", name)
 
-            measure("start", [("the level", level), ("Start", button("Start"))])
-            d.click(button("Start"))
-            wait_for(lambda: has(button("Stop"), "showing"), what="the game")
-            d.type("cat")
-            d.keys("Return")
-            results = d.find("list", "Results")
-            wait_for(lambda: results.get_child_count() == 1, timeout=20, what="the answer")
-            d.type("ele")
-            wait_for(lambda: atspi().Text.get_text(entry, 0, -1) == "ele", timeout=20,
-                     what="the typed letters")
-            measure("play", [("the level, disabled", level), ("the entry box", entry),
-                             ("Stop", button("Stop")), ("Say Again", button("Say Again"))])
-            d.click(button("Stop"))
-            wait_for(lambda: has(results, "showing"), what="the results")
-            wait_for(lambda: has(results.get_child_at_index(1), "selected"),
-                     what="the score line current")
-            measure("results", [("the level", level), ("the entry box, disabled", entry),
-                                ("Start", button("Start")),
-                                ("an answer line", results.get_child_at_index(0)),
-                                ("the score line, selected", results.get_child_at_index(1))])
+        measure("start", [("the level", level), ("Start", button("Start"))])
+        d.click(button("Start"))
+        wait_for(lambda: has(button("Stop"), "showing"), what="the game")
+        d.type("cat")
+        d.keys("Return")
+        results = d.find("list", "Results")
+        wait_for(lambda: results.get_child_count() == 1, timeout=20, what="the answer")
+        d.type("ele")
+        wait_for(lambda: atspi().Text.get_text(entry, 0, -1) == "ele", timeout=20,
+                 what="the typed letters")
+        measure("play", [("the level, disabled", level), ("the entry box", entry),
+                         ("Stop", button("Stop")), ("Say Again", button("Say Again"))])
+        d.click(button("Stop"))
+        wait_for(lambda: has(results, "showing"), what="the results")
+        wait_for(lambda: has(results.get_child_at_index(1), "selected"),
+                 what="the score line current")
+        measure("results", [("the level", level), ("the entry box, disabled", entry),
+                            ("Start", button("Start")),
+                            ("an answer line", results.get_child_at_index(0)),
+                            ("the score line, selected", results.get_child_at_index(1))])
     expect(not failures, "too little contrast: " + "; ".join(failures))
 
 
