@@ -8,27 +8,29 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <cstdlib>
+#include <mutex>
 
 extern "C" {
 #include <flite/cst_voice.h>
 #include <flite/cst_wave.h>
 #include <flite/flite.h>
-cst_voice* register_cmu_us_kal16(const char* voxdir);
+cst_voice* register_cmu_us_rms(const char* voxdir);
 }
 
 namespace speech {
 
 namespace {
-cst_voice* kal16() {
+cst_voice* rms() {
     static cst_voice* voice = [] {
         flite_init();
-        return register_cmu_us_kal16(nullptr);
+        return register_cmu_us_rms(nullptr);
     }();
     return voice;
 }
 }  // namespace
 
-FliteSynth::FliteSynth() : voice_(kal16()) {
+FliteSynth::FliteSynth() : voice_(rms()) {
     if (!voice_) throw ::runtime::RuntimeError(::runtime::Err::AutomationError);
 }
 
@@ -36,6 +38,11 @@ Pcm FliteSynth::synthesize(const QString& text, bool paced) {
     Pcm pcm;
     const QByteArray plain = plainText(text);
     if (plain.trimmed().isEmpty()) return pcm;
+    // The engine keeps the utterance being made in the voice itself.
+    const std::lock_guard<std::mutex> one(engine_);
+    // The voice draws the noise of its unvoiced sounds from the C library's rand(): seeded the
+    // same each time, a phrase sounds the same each time (Say Again repeats it exactly).
+    std::srand(1);
     cst_wave* wave = flite_text_to_wave(plain.constData(), voice_);
     if (!wave) return pcm;
     pcm.sampleRate = wave->sample_rate;

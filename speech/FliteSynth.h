@@ -5,12 +5,16 @@
 #include "speech/Pcm.h"
 
 #include <QString>
+#include <mutex>
 
 struct cst_voice_struct;
 
 namespace speech {
 
-// In-process synthesis with Flite's US English kal16 voice, at its default rate and volume.
+// In-process synthesis with Flite's US English rms voice, at its default rate and volume: of
+// Debian's Flite voices the one a listener (and a recogniser) tells from its neighbours best
+// (docs/VOICES.md). It costs about 15 ms of a core a prompt, so phrases are made off the window's
+// thread. Safe to call from any thread, one phrase at a time.
 class FliteSynth {
   public:
     FliteSynth();
@@ -24,6 +28,7 @@ class FliteSynth {
 
   private:
     cst_voice_struct* voice_;
+    std::mutex engine_;
 };
 
 }  // namespace speech
