@@ -10,6 +10,7 @@
 #include "platform/FormView.h"
 #include "platform/QtServices.h"
 #include "platform/ScreenReaderWatch.h"
+#include "platform/Twips.h"
 #include "runtime/Random.h"
 #include "speech/DispatcherClient.h"
 #include "speech/FliteSynth.h"
@@ -29,6 +30,7 @@
 #include <random>
 
 int main(int argc, char** argv) {
+    platform::followDesktopTextSize();
     QApplication application(argc, argv);
     QApplication::setApplicationName(app::AppTitle);
     QApplication::setApplicationVersion(app::version());

@@ -121,9 +121,16 @@ void ListBox::PutItems(StringList items) {
 }
 
 Window::Window(QString caption, int clientWidth, int clientHeight)
-    : caption_(std::move(caption)),
-      width_(float(clientWidth) + NonClientWidth),
-      height_(float(clientHeight) + NonClientHeight) {}
+    : caption_(std::move(caption)), width_(float(clientWidth)), height_(float(clientHeight)) {}
+
+void Window::setFrame(float width, float height) {
+    if (width == frameWidth_ && height == frameHeight_) return;
+    if (!widthSet_) width_ += width - frameWidth_;
+    if (!heightSet_) height_ += height - frameHeight_;
+    frameWidth_ = width;
+    frameHeight_ = height;
+    emit changed();
+}
 
 void Window::checkMovable() const {
     if (minimized_) throw runtime::RuntimeError(runtime::Err::CantMoveMinimized);
@@ -145,6 +152,7 @@ void Window::setWidth(float v) {
     checkMovable();
     if (v < MinWidth) throw runtime::RuntimeError(runtime::Err::InvalidPropertyValue);
     width_ = v;
+    widthSet_ = true;
     emit changed();
 }
 
@@ -152,6 +160,7 @@ void Window::setHeight(float v) {
     checkMovable();
     if (v < MinHeight) throw runtime::RuntimeError(runtime::Err::InvalidPropertyValue);
     height_ = v;
+    heightSet_ = true;
     emit changed();
 }
 

@@ -11,9 +11,8 @@
 
 namespace app {
 
-// Positions and sizes in twips, as the layout was designed: 1440 per inch, 15 per pixel at 96 dpi.
-inline constexpr int TwipsPerPixel = 15;
-
+// Positions and sizes in twips, as the layout was designed: 1440 per inch. How many make a pixel
+// is the platform's business (15 at 96 dpi, 10 at 144).
 struct TwipsRect {
     int left = 0;
     int top = 0;
@@ -168,12 +167,12 @@ class ListBox : public Control {
 };
 
 // The window itself. Geometry is in twips as single-precision values, as the runtime keeps it.
+// Width and Height are the whole window's, title bar and borders included: the client area is
+// what is left inside the frame the window manager draws, which the platform reports once the
+// window is on the screen (none until then, and none without a window manager).
 class Window : public QObject {
     Q_OBJECT
   public:
-    // What the platform adds around the client area: borders and a title bar.
-    static constexpr float NonClientWidth = 120;
-    static constexpr float NonClientHeight = 465;
     // The smallest window the platform makes.
     static constexpr float MinWidth = 1680;
     static constexpr float MinHeight = 465;
@@ -194,8 +193,15 @@ class Window : public QObject {
     void setWidth(float v);
     void setHeight(float v);
 
-    float ClientWidth() const { return width_ - NonClientWidth; }
-    float ClientHeight() const { return height_ - NonClientHeight; }
+    float ClientWidth() const { return width_ - frameWidth_; }
+    float ClientHeight() const { return height_ - frameHeight_; }
+
+    // What the frame adds to the client area, across and down. A side the program has not sized
+    // keeps its design client size, as a window opens; a side it has sized keeps that size, and
+    // its client area gives way to the frame.
+    void setFrame(float width, float height);
+    float FrameWidth() const { return frameWidth_; }
+    float FrameHeight() const { return frameHeight_; }
 
     // Where the user or the window manager has put the window; the platform reports it.
     void PlacedAt(float left, float top);
@@ -220,6 +226,10 @@ class Window : public QObject {
     float top_ = 0;
     float width_;
     float height_;
+    float frameWidth_ = 0;
+    float frameHeight_ = 0;
+    bool widthSet_ = false;
+    bool heightSet_ = false;
     bool visible_ = false;
     bool minimized_ = false;
 };

@@ -4,7 +4,6 @@
 
 #include <QFontDatabase>
 #include <QStringList>
-#include <QtMath>
 #include <initializer_list>
 
 namespace platform {
@@ -23,10 +22,10 @@ QString sansSerifFamily() {
     return family;
 }
 
-QFont fontFor(const app::FontSpec& font) {
+QFont fontFor(const app::FontSpec& font, const Twips& twips) {
     QFont qfont(sansSerifFamily());
     const double points = font.points > 0 ? font.points : 8.0;
-    qfont.setPixelSize(qMax(1, qRound(points * 96.0 / 72.0)));
+    qfont.setPixelSize(twips.fontPx(points));
     qfont.setBold(font.bold);
     return qfont;
 }

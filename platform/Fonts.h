@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/Controls.h"
+#include "platform/Twips.h"
 
 #include <QFont>
 #include <QString>
@@ -10,8 +11,9 @@
 namespace platform {
 
 // The Qt font for a font the layout names. Sizes are kept in step with the twips layout (points
-// at 96 dpi), and a family the machine lacks is replaced by a metric-compatible sans-serif.
-QFont fontFor(const app::FontSpec& font);
+// at the layout's DPI), and a family the machine lacks is replaced by a metric-compatible
+// sans-serif.
+QFont fontFor(const app::FontSpec& font, const Twips& twips);
 
 // The family actually used for the layout's "MS Sans Serif".
 QString sansSerifFamily();

@@ -33,6 +33,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringView>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -64,7 +65,6 @@ QAccessibleInterface* windowAccessible(const QString& className, QObject* object
     return nullptr;
 }
 
-int px(double twips) { return int(std::lround(twips / app::TwipsPerPixel)); }
 QColor qcolor(app::Rgb c) { return QColor(c.red, c.green, c.blue); }
 
 void showCaption(QPushButton* button, const QString& caption) { button->setText(caption); }
@@ -90,7 +90,8 @@ FormView::FormView(app::FrmMain& form, QtServices& services)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(form),
-      services_(services) {
+      services_(services),
+      twips_(Twips::on(QGuiApplication::primaryScreen())) {
     dressWindow();
     makeControls();
     describeControls();
@@ -175,8 +176,9 @@ void FormView::describeEntry() {
 }
 
 void FormView::watch(app::Control& control, QWidget* widget, const std::function<void()>& sync) {
-    widget->setFont(fontFor(control.Font()));
+    widget->setFont(fontFor(control.Font(), twips_));
     place(widget, control);
+    drawn_.emplace_back(&control, widget);
     sync();
     connect(&control, &app::Control::changed, this, sync);
 }
@@ -206,10 +208,10 @@ void FormView::placeOnScreen() {
     // A new window opens centred on the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
-        const float left = float(avail.x() * app::TwipsPerPixel) +
-                           (float(avail.width() * app::TwipsPerPixel) - form_.Me.Width()) / 2;
-        const float top = float(avail.y() * app::TwipsPerPixel) +
-                          (float(avail.height() * app::TwipsPerPixel) - app::ResultsHeight) / 2;
+        const float left =
+            twips_.fromPx(avail.x()) + (twips_.fromPx(avail.width()) - form_.Me.Width()) / 2;
+        const float top =
+            twips_.fromPx(avail.y()) + (twips_.fromPx(avail.height()) - app::ResultsHeight) / 2;
         form_.Me.PlacedAt(std::max(0.0f, left), std::max(0.0f, top));
     }
     syncWindow();
@@ -227,7 +229,52 @@ QPushButton* FormView::makeButton(app::CommandButton& model) {
 
 void FormView::place(QWidget* widget, const app::Control& control) {
     const auto& r = control.Rect();
-    widget->setGeometry(px(r.left), px(r.top), px(r.width), px(r.height));
+    widget->setGeometry(twips_.px(r.left), twips_.px(r.top), twips_.px(r.width),
+                        twips_.px(r.height));
+}
+
+void FormView::followScreen() {
+    const Twips now = Twips::on(screen());
+    if (now == twips_) return;
+    twips_ = now;
+    for (const auto& [control, widget] : drawn_) {
+        widget->setFont(fontFor(control->Font(), twips_));
+        place(widget, *control);
+    }
+    // The frame is the window manager's, in pixels: the same frame is fewer twips now.
+    reportFrame();
+    syncWindow();
+}
+
+void FormView::reportFrame() {
+    if (!isVisible()) return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    form_.Me.setFrame(twips_.fromPx(frame.width() - client.width()),
+                      twips_.fromPx(frame.height() - client.height()));
+}
+
+void FormView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!followingScreen_ && windowHandle()) {
+        followingScreen_ = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen* screen) {
+            if (screen)
+                connect(
+                    screen, &QScreen::logicalDotsPerInchChanged, this, [this] { followScreen(); },
+                    Qt::UniqueConnection);
+            followScreen();
+        });
+        if (QScreen* now = screen())
+            connect(now, &QScreen::logicalDotsPerInchChanged, this, [this] { followScreen(); });
+        followScreen();
+    }
+    reportFrame();
+}
+
+void FormView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    reportFrame();
 }
 
 void FormView::syncResults() {
@@ -267,10 +314,11 @@ void FormView::presentResults() {
 void FormView::syncWindow() {
     const auto& me = form_.Me;
     syncing_ = true;
-    const QSize client(std::max(1, px(me.ClientWidth())), std::max(1, px(me.ClientHeight())));
+    const QSize client(std::max(1, twips_.px(me.ClientWidth())),
+                       std::max(1, twips_.px(me.ClientHeight())));
     // The user never resizes the window: its height is the layout's state.
     setFixedSize(client);
-    move(px(me.Left()), px(me.Top()));
+    move(twips_.px(me.Left()), twips_.px(me.Top()));
     syncing_ = false;
     if (me.Visible() && !isVisible()) show();
     presentResults();
@@ -278,9 +326,11 @@ void FormView::syncWindow() {
 
 void FormView::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
+    // The window manager puts its frame round the window as it moves it into place.
+    reportFrame();
     if (syncing_ || unloading_ || !isVisible()) return;
     // The window manager or the user moved the window: the model follows.
-    form_.Me.PlacedAt(float(x() * app::TwipsPerPixel), float(y() * app::TwipsPerPixel));
+    form_.Me.PlacedAt(twips_.fromPx(x()), twips_.fromPx(y()));
 }
 
 void FormView::closeEvent(QCloseEvent* event) {

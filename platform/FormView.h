@@ -3,9 +3,12 @@
 #pragma once
 
 #include "platform/ResultsList.h"
+#include "platform/Twips.h"
 
 #include <QWidget>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -36,10 +39,14 @@ class FormView final : public QWidget {
     QPushButton* stopButton() const { return stop_; }
     QPushButton* sayAgainButton() const { return sayAgain_; }
     ResultsList* results() const { return results_; }
+    // How the layout's twips are drawn on the window's screen now.
+    const Twips& twips() const { return twips_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
@@ -52,6 +59,10 @@ class FormView final : public QWidget {
     // The widget takes the control's font and place, shows its state now and after each change.
     void watch(app::Control& control, QWidget* widget, const std::function<void()>& sync);
     void place(QWidget* widget, const app::Control& control);
+    // The layout again at the DPI of the screen the window is on, when that changes.
+    void followScreen();
+    // Tells the model what frame the window manager drew around the window.
+    void reportFrame();
     void syncWindow();
     void syncResults();
     void presentResults();
@@ -67,6 +78,10 @@ class FormView final : public QWidget {
     QPushButton* stop_;
     QPushButton* sayAgain_;
     ResultsList* results_;
+    Twips twips_;
+    // Every drawn control with its widget, to lay out again at another DPI.
+    std::vector<std::pair<const app::Control*, QWidget*>> drawn_;
+    bool followingScreen_ = false;
     bool syncing_ = false;
     bool resultsInView_ = false;
     bool unloading_ = false;

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtServices.h"
 
-#include "app/Controls.h"
+#include "platform/Twips.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -54,7 +54,7 @@ void QtServices::End(int exitStatus) { end_(exitStatus); }
 float QtServices::ScreenWidth() const {
     const QScreen* screen =
         window_ && window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
-    return screen ? float(screen->geometry().width() * app::TwipsPerPixel) : 0.0f;
+    return screen ? Twips::on(screen).fromPx(screen->geometry().width()) : 0.0f;
 }
 
 double QtServices::Timer() const {

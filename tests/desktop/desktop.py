@@ -344,13 +344,18 @@ class Desktop:
         self._run(["xdotool", *args], check=True)
 
     def click(self, accessible, repeat=1):
-        x, y, w, h = extents(accessible)
-        self.xdo("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
+        self.hover(accessible)
         self.xdo("click", "--repeat", str(repeat), "--delay", "90", "1")
 
     def hover(self, accessible):
         x, y, w, h = extents(accessible)
-        self.xdo("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
+        x, y = x + w // 2, y + h // 2
+        # xdotool's --sync waits for the pointer to move, and one already there never does: it
+        # gave up only after 15 s (Stop lies where Start was).
+        here = self._run(["xdotool", "getmouselocation", "--shell"]).decode().split()
+        if f"X={x}" in here and f"Y={y}" in here:
+            return
+        self.xdo("mousemove", "--sync", str(x), str(y))
 
     def clipboard(self):
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env,
