@@ -44,15 +44,18 @@ def wait_for(predicate, timeout=10.0, what="a state"):
 
 class Desktop:
     def __init__(self, program, words=None, wayland=False, screen_reader=None, theme=None,
-                 in_place=False):
+                 in_place=False, window_manager=True, screen="1280x1024"):
         """in_place: the program runs where it is, with the word list beside it there (as a
         package installs it), instead of a copy beside `words`.
+        window_manager: False leaves the X server bare, with nobody to draw a frame.
         screen_reader: "orca" runs Orca; "flag" only says on the accessibility bus that a
         screen reader runs (the program then speaks through the speech service).
         theme: "dark" (GTK's Adwaita dark, through Qt's GTK platform theme) or "high-contrast"
         (white and yellow on black, through qt6ct); the default palette without one."""
         self.dir = tempfile.mkdtemp(prefix="orthovane-desktop.")
         self.wayland = wayland
+        self.window_manager = window_manager
+        self.screen_size = screen
         self.procs = []
         self.env = {k: v for k, v in os.environ.items()
                     if not k.startswith(("DISPLAY", "WAYLAND", "DBUS", "PULSE", "QT_", "XDG_"))}
@@ -118,13 +121,15 @@ class Desktop:
             self.env["QT_QPA_PLATFORM"] = "wayland"
             return
         # The display picks its own free number and says it once it accepts connections.
-        xvfb = self._spawn([os.path.join(SUPPORT, "display-server"), "1280x1024"],
+        xvfb = self._spawn([os.path.join(SUPPORT, "display-server"), self.screen_size],
                            stdout=subprocess.PIPE)
         number = xvfb.stdout.readline().decode().strip()
         if not number:
             raise RuntimeError("Xvfb did not start")
         self.env["DISPLAY"] = ":" + number
         self.env["QT_QPA_PLATFORM"] = "xcb"
+        if not self.window_manager:
+            return
         # The window manager owns the screen once it has set its check window. Now and then,
         # with two desktops starting at once, openbox fails to connect to a server that xprop
         # has just reached; it says so and exits, and a second start goes through.
@@ -259,6 +264,12 @@ class Desktop:
     def __exit__(self, *exc):
         self.close()
 
+    def text_size(self, dpi):
+        """The desktop's text size as GNOME's text scaling and KDE's font DPI set it: the X
+        resource Xft.dpi, read by a program as it starts."""
+        subprocess.run(["xrdb", "-merge"], input=f"Xft.dpi: {dpi}\n".encode(), env=self.env,
+                       check=True)
+
     # The program.
 
     def launch(self, extra_env=None):
@@ -384,6 +395,25 @@ class Desktop:
         root.send_event(request, event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
         dpy.sync()
         dpy.close()
+
+    def outer_size(self):
+        """The whole window on the screen, as (width, height): the frame the window manager put
+        round it, or the window alone where there is none."""
+        from Xlib import display
+        dpy = display.Display(self.env["DISPLAY"])
+        try:
+            window = dpy.create_resource_object("window", self._x_window())
+            root = dpy.screen().root
+            # Up to the window that sits on the root: the window manager's frame, if any.
+            while True:
+                parent = window.query_tree().parent
+                if parent.id == root.id:
+                    break
+                window = parent
+            g = window.get_geometry()
+            return g.width + 2 * g.border_width, g.height + 2 * g.border_width
+        finally:
+            dpy.close()
 
     def windows_seen(self):
         """What the X server holds, for a failure message: the active window and the program's."""

@@ -7,6 +7,7 @@ through AT-SPI, acts only through X input and hears it only at the sound server.
 
 import os
 import re
+from collections import Counter
 import signal
 import sys
 import time
@@ -323,7 +324,7 @@ def text_contrast(image, box):
     a letter are drawn in its full colour). None when the box holds no text."""
     x, y, w, h = box
     pixels = list(image.crop((x, y, x + w, y + h)).getdata())
-    background = max(set(pixels), key=pixels.count)
+    background = Counter(pixels).most_common(1)[0][0]
     text = max(pixels, key=lambda p: contrast(p, background))
     marked = sum(1 for p in pixels if contrast(p, background) > 1.5)
     return (contrast(text, background), background, text) if marked >= 8 else None
@@ -332,57 +333,66 @@ def text_contrast(image, box):
 def readable_in(theme):
     """Every text the window shows reads at 4.5:1 or better against what is behind it (WCAG AA),
     measured on screenshots of the real window at the start, during play and with the results,
-    enabled and disabled alike."""
+    enabled and disabled alike; at the usual text size and at a large one (144 dpi)."""
     failures = []
     with Desktop(PROGRAM, CATS, theme=theme) as d:
-        d.launch()
-        level = d.find("spin button", description="starting level")
-        entry = d.find("text", "Answer")
-
-        def measure(scene, controls):
-            image = d.screenshot()
-            # In the window's own coordinates: from the screen's, as this Qt's window
-            # coordinates over AT-SPI are not the window's.
-            wx, wy, _, _ = extents(d.window)
-            for name, control in controls:
-                x, y, w, h = extents(control)
-                x, y = x - wx, y - wy
-                # Inside its frame, where the text lies.
-                found = text_contrast(image, (x + 3, y + 3, w - 6, h - 6))
-                what = f"{theme or 'default'} theme, {scene}: {name}"
-                if found is None:
-                    failures.append(f"{what}: no text seen")
-                    continue
-                ratio, behind, text = found
-                print(f"{what}: {ratio:.2f}:1 (#{'%02x%02x%02x' % text} on "
-                      f"#{'%02x%02x%02x' % behind})")
-                if ratio < 4.5:
-                    failures.append(f"{what}: {ratio:.2f}:1")
-
-        def button(name):
-            return d.find("push button", name)
-
-        measure("start", [("the level", level), ("Start", button("Start"))])
-        d.click(button("Start"))
-        wait_for(lambda: has(button("Stop"), "showing"), what="the game")
-        d.type("cat")
-        d.keys("Return")
-        results = d.find("list", "Results")
-        wait_for(lambda: results.get_child_count() == 1, timeout=20, what="the answer")
-        d.type("ele")
-        wait_for(lambda: atspi().Text.get_text(entry, 0, -1) == "ele", timeout=20,
-                 what="the typed letters")
-        measure("play", [("the level, disabled", level), ("the entry box", entry),
-                         ("Stop", button("Stop")), ("Say Again", button("Say Again"))])
-        d.click(button("Stop"))
-        wait_for(lambda: has(results, "showing"), what="the results")
-        wait_for(lambda: has(results.get_child_at_index(1), "selected"),
-                 what="the score line current")
-        measure("results", [("the level", level), ("the entry box, disabled", entry),
-                            ("Start", button("Start")),
-                            ("an answer line", results.get_child_at_index(0)),
-                            ("the score line, selected", results.get_child_at_index(1))])
+        for dpi in (96, 144):
+            d.text_size(dpi)
+            d.launch()
+            readable_window(d, f"{theme or 'default'} theme at {dpi} dpi", failures)
+            d.game.terminate()
+            d.game.wait()
     expect(not failures, "too little contrast: " + "; ".join(failures))
+
+
+def readable_window(d, setting, failures):
+    """What readable_in measures, in one window; a shortfall is added to failures."""
+    level = d.find("spin button", description="starting level")
+    entry = d.find("text", "Answer")
+
+    def measure(scene, controls):
+        image = d.screenshot()
+        # In the window's own coordinates: from the screen's, as this Qt's window
+        # coordinates over AT-SPI are not the window's.
+        wx, wy, _, _ = extents(d.window)
+        for name, control in controls:
+            x, y, w, h = extents(control)
+            x, y = x - wx, y - wy
+            # Inside its frame, where the text lies.
+            found = text_contrast(image, (x + 3, y + 3, w - 6, h - 6))
+            what = f"{setting}, {scene}: {name}"
+            if found is None:
+                failures.append(f"{what}: no text seen")
+                continue
+            ratio, behind, text = found
+            print(f"{what}: {ratio:.2f}:1 (#{'%02x%02x%02x' % text} on "
+                  f"#{'%02x%02x%02x' % behind})")
+            if ratio < 4.5:
+                failures.append(f"{what}: {ratio:.2f}:1")
+
+    def button(name):
+        return d.find("push button", name)
+
+    measure("start", [("the level", level), ("Start", button("Start"))])
+    d.click(button("Start"))
+    wait_for(lambda: has(button("Stop"), "showing"), what="the game")
+    d.type("cat")
+    d.keys("Return")
+    results = d.find("list", "Results")
+    wait_for(lambda: results.get_child_count() == 1, timeout=20, what="the answer")
+    d.type("ele")
+    wait_for(lambda: atspi().Text.get_text(entry, 0, -1) == "ele", timeout=20,
+             what="the typed letters")
+    measure("play", [("the level, disabled", level), ("the entry box", entry),
+                     ("Stop", button("Stop")), ("Say Again", button("Say Again"))])
+    d.click(button("Stop"))
+    wait_for(lambda: has(results, "showing"), what="the results")
+    wait_for(lambda: has(results.get_child_at_index(1), "selected"),
+             what="the score line current")
+    measure("results", [("the level", level), ("the entry box, disabled", entry),
+                        ("Start", button("Start")),
+                        ("an answer line", results.get_child_at_index(0)),
+                        ("the score line, selected", results.get_child_at_index(1))])
 
 
 def readable_in_the_default_theme():
@@ -400,11 +410,13 @@ def readable_in_a_high_contrast_theme():
 
 
 def buttons_whole_at_fractional_scales():
-    """At 1.25 and 1.5 times the scale the entry box and the Start button are drawn whole: each
-    has a frame line along its bottom edge as along its top."""
+    """At 1.25 and 1.5 times the scale, and at a large text size (144 dpi), the entry box and the
+    Start button are drawn whole: each has a frame line along its bottom edge as along its top."""
     with Desktop(PROGRAM, CATS) as d:
-        for scale in ("1.25", "1.5"):
-            d.launch({"QT_SCALE_FACTOR": scale})
+        for dpi, scale in ((96, "1.25"), (96, "1.5"), (144, None)):
+            d.text_size(dpi)
+            d.launch({"QT_SCALE_FACTOR": scale} if scale else {})
+            scale = scale or f"1 at {dpi} dpi"
             image = d.screenshot()
             wx, wy, ww, _ = extents(d.window)
             # AT-SPI gives logical pixels, the screenshot the screen's.
@@ -428,6 +440,110 @@ def buttons_whole_at_fractional_scales():
                        f"at scale {scale} {name} has no bottom edge")
             d.game.terminate()
             d.game.wait()
+
+
+def text_rows(image, box):
+    """The first and last rows of a box of the screenshot that hold text (pixels standing out
+    from the box's commonest colour by 3:1), or None."""
+    x, y, w, h = box
+    background = Counter(image.crop(box_corners(box)).getdata()).most_common(1)[0][0]
+    rows = [r for r in range(y, y + h)
+            if any(contrast(image.getpixel((c, r)), background) >= 3 for c in range(x, x + w))]
+    return (rows[0], rows[-1]) if rows else None
+
+
+def box_corners(box):
+    x, y, w, h = box
+    return x, y, x + w, y + h
+
+
+def large_text():
+    """At the desktop's large text (Xft.dpi at 144 and 192, as GNOME's text scaling and KDE's
+    font DPI set it) the window, its controls and their text grow together in the layout's
+    proportions, 1.5 and 2 times the window at 96 dpi, nothing cut or overlapping; at 144 a
+    screen reader is told where each control really is."""
+    with Desktop(PROGRAM, CATS, screen="1920x1080") as d:
+        heights = {}
+        for dpi in (96, 144, 192):
+            d.text_size(dpi)
+            d.launch()
+            f = dpi / 96
+            image = d.screenshot()
+            expect(abs(image.width - 714 * f) <= 1 and abs(image.height - 62 * f) <= 1,
+                   f"at {dpi} dpi the window is {image.size}")
+            wx, wy, ww, wh = extents(d.window)
+            if dpi < 168:
+                # Laid out in the screen's own pixels: what AT-SPI says is what is drawn.
+                expect((ww, wh) == image.size, f"at {dpi} dpi AT-SPI says the window is "
+                       f"{ww}x{wh}, drawn {image.size}")
+            # Above that Qt doubles its pixels, and AT-SPI is told them undoubled.
+            k = image.width / ww
+            boxes = {}
+            for name, control in [("the level", d.find("spin button", description="level")),
+                                  ("the entry box", d.find("text", "Answer")),
+                                  ("Start", d.find("push button", "Start"))]:
+                x, y, w, h = extents(control)
+                boxes[name] = tuple(round(v * k) for v in (x - wx, y - wy, w, h))
+                bx, by, bw, bh = boxes[name]
+                expect(bx >= 0 and by >= 0 and bx + bw <= image.width and by + bh <= image.height,
+                       f"at {dpi} dpi {name} {boxes[name]} lies outside the window {image.size}")
+            names = list(boxes)
+            for i, a in enumerate(names):
+                for b in names[i + 1:]:
+                    ax, ay, aw, ah = boxes[a]
+                    bx, by, bw, bh = boxes[b]
+                    expect(ax + aw <= bx or bx + bw <= ax or ay + ah <= by or by + bh <= ay,
+                           f"at {dpi} dpi {a} {boxes[a]} overlaps {b} {boxes[b]}")
+            for name in ("the level", "Start"):
+                x, y, w, h = boxes[name]
+                rows = text_rows(image, (x + 2, y + 2, w - 4, h - 4))
+                expect(rows and rows[0] > y + 2 and rows[1] < y + h - 3,
+                       f"at {dpi} dpi the text of {name} is cut or missing: rows {rows} in {boxes[name]}")
+            first, last = text_rows(image, boxes["the level"])
+            heights[dpi] = last - first + 1
+            print(f"{dpi} dpi: window {image.size}, \"Level 1\" {heights[dpi]} px high")
+            d.game.terminate()
+            d.game.wait()
+        for dpi in (144, 192):
+            ratio = heights[dpi] / heights[96]
+            expect(abs(ratio - dpi / 96) <= 0.15,
+                   f"\"Level 1\" is {heights[dpi]} px high at {dpi} dpi, {heights[96]} at 96")
+
+
+def heights_in_play_and_results(d):
+    """The whole window's height in play and with the results, and its client area's."""
+    d.launch()
+    heard = d.record()
+    d.click(d.find("push button", "Start"))
+    stop = d.find("push button", "Stop")
+    wait_for(lambda: has(stop, "showing"), what="the game")
+    play = wait_for(lambda: (d.outer_size()[1], d.screenshot().height) if
+                    d.outer_size()[1] != 62 else None, what="the play layout")
+    # Once the word is heard: a click at once, where Start was, would be a double-click on it.
+    heard.wait_for_phrases(1)
+    d.click(stop)
+    wait_for(lambda: has(d.find("list", "Results"), "showing"), what="the results")
+    results = wait_for(lambda: (d.outer_size()[1], d.screenshot().height) if
+                       d.outer_size()[1] > 200 else None, what="the results layout")
+    print(f"in play {play[0]} px high ({play[1]} inside), with the results {results[0]} "
+          f"({results[1]} inside)")
+    return play, results
+
+
+def window_in_its_frame():
+    """Under a window manager the window's heights, frame and all, are the layout's: 1300 and 5000
+    twips, 87 and 333 px at 96 dpi; the client area gives way to the frame."""
+    with Desktop(PROGRAM, CATS) as d:
+        play, results = heights_in_play_and_results(d)
+        expect(play[0] == 87 and results[0] == 333, f"heights {play[0]} and {results[0]}")
+        expect(play[1] < 87 and results[1] < 333, "no frame round the window")
+
+
+def window_without_a_frame():
+    """With no window manager there is no frame: the client area is the whole height."""
+    with Desktop(PROGRAM, CATS, window_manager=False) as d:
+        play, results = heights_in_play_and_results(d)
+        expect(play == (87, 87) and results == (333, 333), f"heights {play} and {results}")
 
 
 def wayland():
@@ -560,6 +676,6 @@ if __name__ == "__main__":
                                        speech_service_dies, speech_service_freezes,
                                        readable_in_the_default_theme, readable_in_a_dark_theme,
                                        readable_in_a_high_contrast_theme,
-                                       buttons_whole_at_fractional_scales,
-                                       wayland,
+                                       buttons_whole_at_fractional_scales, large_text,
+                                       window_in_its_frame, window_without_a_frame, wayland,
                                        screen_reader, missing_list, installed)})
