@@ -66,17 +66,18 @@ class Desktop:
         # never be found on in the next, nor in the user's own session.
         self.env["GSETTINGS_BACKEND"] = "memory"
         self.env["HOME"] = self.dir
-        # The program lives in a folder of its own, with the word list the case wants beside it.
         self.program = program
-        if not in_place:
-            self.program_dir = os.path.join(self.dir, "game")
-            os.mkdir(self.program_dir)
-            self.program = os.path.join(self.program_dir, os.path.basename(program))
-            shutil.copy2(program, self.program)
-            with open(os.path.join(self.program_dir, "Words.txt"), "w") as f:
-                f.write(words if words is not None else "cat\ndog\nsun\n")
-        self._dress(theme)
         try:
+            # The program lives in a folder of its own, with the word list the case wants
+            # beside it.
+            if not in_place:
+                self.program_dir = os.path.join(self.dir, "game")
+                os.mkdir(self.program_dir)
+                self.program = os.path.join(self.program_dir, os.path.basename(program))
+                shutil.copy2(program, self.program)
+                with open(os.path.join(self.program_dir, "Words.txt"), "w") as f:
+                    f.write(words if words is not None else "cat\ndog\nsun\n")
+            self._dress(theme)
             self._start_display()
             self._start_bus()
             self._start_sound()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The real program on a real X server (Xvfb, 1920x1080): it starts and shows its window, says so
+# The real program on a real X server (Xvfb, 1920x1080, the test run's own): it starts and shows its window, says so
 # when there is no sound server, starts quietly with an unreadable word list and says why; at
 # twice the scale it is twice as large. (A missing list, and closing in the middle of a word, are
 # outside-in cases, with a window manager and a screen reader's view.)
@@ -75,4 +75,9 @@ run_tests() {
 }
 export -f run_tests check window
 export program work failures passes
-XVFB_SIZE=1920x1080 "$root/scripts/xvfb-run-here" bash -c run_tests
+# The test run's display (a CTest fixture), or one of its own when run by hand.
+if [ -n "${ORTHOVANE_DISPLAY_DIR:-}" ]; then
+  DISPLAY=":$(cat "$ORTHOVANE_DISPLAY_DIR/display")" bash -c run_tests
+else
+  XVFB_SIZE=1920x1080 "$root/scripts/xvfb-run-here" bash -c run_tests
+fi
