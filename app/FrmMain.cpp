@@ -48,7 +48,8 @@ FrmMain::FrmMain(runtime::Services& rt, ::runtime::Random& rnd)
 }
 
 const ListBox& FrmMain::Pool(int level) const {
-    const std::array<const ListBox*, 6> pools{&List1, &List2, &List3, &List4, &List5, &List6};
+    const std::array<const ListBox*, LevelCount> pools{&List1, &List2, &List3,
+                                                       &List4, &List5, &List6};
     return *pools.at(std::size_t(level - 1));
 }
 

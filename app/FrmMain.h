@@ -19,7 +19,12 @@ class Services;
 
 namespace app {
 
-inline const std::array<QString, 6> LevelCaption = {
+// A game climbs six levels of ten words each; a perfect game is every one of them right.
+inline constexpr int LevelCount = 6;
+inline constexpr int WordsPerLevel = LevelWordSlots::Size;
+inline constexpr int PerfectScore = LevelCount * WordsPerLevel;
+
+inline const std::array<QString, LevelCount> LevelCaption = {
     QStringLiteral("Level 1"), QStringLiteral("Level 2"), QStringLiteral("Level 3"),
     QStringLiteral("Level 4"), QStringLiteral("Level 5"), QStringLiteral("Level 6")};
 

@@ -40,7 +40,7 @@ void Game::PickLevelWords(app::ListBox& pool) {
     }
     words.reorder(taken);
     pool.PutItems(std::move(words));
-    for (int i = 0; i <= 9; ++i) f_.state.LevelWords(i) = pool.List(i);
+    for (int i = 0; i < app::WordsPerLevel; ++i) f_.state.LevelWords(i) = pool.List(i);
 }
 
 void Game::inputbox_KeyPress(int& keyAscii) {
@@ -54,7 +54,7 @@ void Game::inputbox_KeyPress(int& keyAscii) {
 void Game::CheckAnswer() {
     auto& s = f_.state;
     const int k = s.WordIndex;
-    if (k < 0 || k > 9) return;
+    if (k < 0 || k >= app::WordsPerLevel) return;
     const bool correct = f_.inputbox.Text() == s.LevelWords(k);
     if (correct) {
         s.Voice->Speak(speech::Phrase::Correct, 0);
@@ -65,7 +65,7 @@ void Game::CheckAnswer() {
     LogAnswer();
     f_.inputbox.setText(QString());
     f_.services.DoEvents();
-    if (k <= 8) {
+    if (k < app::WordsPerLevel - 1) {
         s.WordIndex = std::int16_t(k + 1);
         SpeakPrompt(*s.Voice, s.LevelWords(k + 1));
     } else {
@@ -89,15 +89,15 @@ void Game::LogAnswer() {
 void Game::NextLevel() {
     auto& s = f_.state;
     const int level = app::levelOf(f_.Label1.Caption());
-    if (level >= 1 && level <= 5) {
+    if (level >= 1 && level < app::LevelCount) {
         f_.Label1.setCaption(app::LevelCaption[std::size_t(level)]);
         PickLevelWords(f_.Pool(level + 1));
         s.WordIndex = 0;
         SpeakPrompt(*s.Voice, s.LevelWords(0));
         return;
     }
-    if (level == 6 && s.WordIndex == 9) finishGame_();
-    if (s.CorrectCount == 60) s.Voice->Speak(speech::Phrase::Praise, 0);
+    if (level == app::LevelCount && s.WordIndex == app::WordsPerLevel - 1) finishGame_();
+    if (s.CorrectCount == app::PerfectScore) s.Voice->Speak(speech::Phrase::Praise, 0);
 }
 
 QString answerLine(const QString& expected, const QString& entry, bool correct) {

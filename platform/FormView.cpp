@@ -96,6 +96,7 @@ FormView::FormView(app::FrmMain& form, QtServices& services)
     makeControls();
     describeControls();
     watchModel();
+    orderTabs();
     placeOnScreen();
 }
 
@@ -137,13 +138,6 @@ void FormView::makeControls() {
     stop_ = makeButton(form_.ComStop);
     label2_ = new QLabel(this);
     label1_ = new ClickLabel(form_.Label1, services_, this);
-    // Focus moves as the design's tab indices say: the level label, the entry box, Start, Say
-    // Again, the results list, Stop.
-    setTabOrder(label1_, entry_);
-    setTabOrder(entry_, start_);
-    setTabOrder(start_, sayAgain_);
-    setTabOrder(sayAgain_, results_);
-    setTabOrder(results_, stop_);
     // The notice strip's top edge lies one pixel inside the top row (the layout's 15 twips):
     // behind the row, the entry box and the buttons keep their bottom edges at every scale.
     label2_->lower();
@@ -181,6 +175,20 @@ void FormView::watch(app::Control& control, QWidget* widget, const std::function
     drawn_.emplace_back(&control, widget);
     sync();
     connect(&control, &app::Control::changed, this, sync);
+}
+
+void FormView::orderTabs() {
+    // Focus moves as the layout's tab indices say (the level label, the entry box, Start, Say
+    // Again, the results list, Stop), among the controls that take the focus.
+    std::vector<std::pair<const app::Control*, QWidget*>> focusable;
+    for (const auto& drawn : drawn_) {
+        if (drawn.second->focusPolicy() & Qt::TabFocus) focusable.push_back(drawn);
+    }
+    std::sort(focusable.begin(), focusable.end(), [](const auto& a, const auto& b) {
+        return a.first->TabIndex() < b.first->TabIndex();
+    });
+    for (std::size_t i = 1; i < focusable.size(); ++i)
+        setTabOrder(focusable[i - 1].second, focusable[i].second);
 }
 
 void FormView::watchModel() {

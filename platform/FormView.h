@@ -55,6 +55,7 @@ class FormView final : public QWidget {
     void makeControls();
     void describeControls();
     void watchModel();
+    void orderTabs();
     void placeOnScreen();
     // The widget takes the control's font and place, shows its state now and after each change.
     void watch(app::Control& control, QWidget* widget, const std::function<void()>& sync);

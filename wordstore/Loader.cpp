@@ -9,6 +9,7 @@
 #include "wordstore/FieldReader.h"
 
 #include <QStringView>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -55,11 +56,15 @@ bool lowerAsciiInto(QStringView word, std::vector<char16_t>& out, QStringView& l
 // once instead of being copied each time a pool doubles. A pool's words are at least so long,
 // and each but the last is followed by a delimiter. Where the room cannot be had, the pools grow
 // as they fill.
-void reserveFor(app::ListBox* const pools[7], std::size_t bytes) {
-    static constexpr std::size_t shortest[7] = {0, 0, 4, 6, 8, 10, 14};
-    for (int level = 1; level <= 6; ++level) {
+using Pools = std::array<app::ListBox*, app::LevelCount + 1>;  // by level, 1..6
+
+void reserveFor(const Pools& pools, std::size_t bytes) {
+    static constexpr std::array<std::size_t, app::LevelCount + 1> shortest = {0, 0,  4, 6,
+                                                                              8, 10, 14};
+    for (int level = 1; level <= app::LevelCount; ++level) {
         try {
-            pools[level]->Reserve(bytes / (shortest[level] + 1) + 1, bytes);
+            pools[std::size_t(level)]->Reserve(bytes / (shortest[std::size_t(level)] + 1) + 1,
+                                               bytes);
         } catch (const std::bad_alloc&) {
         } catch (const std::length_error&) {
             // A sparse file can claim more than any list could ever hold.
@@ -67,7 +72,7 @@ void reserveFor(app::ListBox* const pools[7], std::size_t bytes) {
     }
 }
 
-void fill(app::ListBox* const pools[7], FieldReader& reader) {
+void fill(const Pools& pools, FieldReader& reader) {
     std::vector<char16_t> lowerAscii;
     QString lowerUnicode;
     QStringView word, lowered;
@@ -78,15 +83,16 @@ void fill(app::ListBox* const pools[7], FieldReader& reader) {
             lowerUnicode = word.toString().toLower();
             lowered = lowerUnicode;
         }
-        pools[pool]->AddItem(lowered);
+        pools[std::size_t(pool)]->AddItem(lowered);
     }
 }
 
 }  // namespace
 
 int loadWords(app::FrmMain& form, ByteSource& source) {
-    app::ListBox* pools[7] = {nullptr};
-    for (int level = 1; level <= 6; ++level) pools[level] = &form.Pool(level);
+    Pools pools{};
+    for (int level = 1; level <= app::LevelCount; ++level)
+        pools[std::size_t(level)] = &form.Pool(level);
     int error = 0;
     std::unique_ptr<FieldReader> reader;
     try {
