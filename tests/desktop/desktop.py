@@ -180,8 +180,7 @@ class Desktop:
         (which it starts). The speech service plays on a sink of its own, and the program on the
         desktop's, so each voice is heard apart."""
         self._a11y_status("ScreenReaderEnabled", True)
-        self._run(["pactl", "load-module", "module-null-sink", "sink_name=reader_null",
-                   "rate=48000"], check=True)
+        self._run([os.path.join(SUPPORT, "sound-server"), "--sink", "reader_null"], check=True)
         self._run(["pactl", "set-default-sink", "reader_null"], check=True)
         if not orca:
             # The service as a screen reader would have started it, on the reader's sink.

@@ -16,13 +16,12 @@ QString testSoundServer() { return QString::fromLocal8Bit(std::getenv("PULSE_SER
 namespace {
 struct OwnSink {
     QByteArray name = "orthovane_test_" + QByteArray::number(::getpid());
-    QByteArray module;
+    QByteArray module;  // the modules that make it, a blank between
     OwnSink() {
         if (testSoundServer().isEmpty()) return;
-        const QByteArray command =
-            "pactl load-module module-null-sink rate=48000 sink_name=" + name;
+        const QByteArray command = ORTHOVANE_SOUND_SERVER " --sink " + name;
         if (FILE* out = ::popen(command.constData(), "r")) {
-            char line[32] = {};
+            char line[128] = {};
             if (std::fgets(line, sizeof line, out)) module = QByteArray(line).trimmed();
             ::pclose(out);
         }
@@ -32,7 +31,7 @@ struct OwnSink {
     }
     ~OwnSink() {
         if (module.isEmpty()) return;
-        const QByteArray command = "pactl unload-module " + module;
+        const QByteArray command = ORTHOVANE_SOUND_SERVER " --unsink " + module;
         [[maybe_unused]] const int status = std::system(command.constData());
     }
 };
