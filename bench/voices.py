@@ -200,6 +200,9 @@ def main():
     def by_set(s):
         return lambda key: key[0] == s
 
+    def count(s):
+        return sum(1 for i in items if i[0][0] == s)
+
     ranked = sorted(voices, key=lambda v: -figure(v, 0)[0])
     best = ranked[0]
     lines = [
@@ -214,14 +217,15 @@ def main():
         "words it could be mistaken for. \"Open vocabulary\" is the same recording heard with no "
         "list at all, right when the last word heard is the word.",
         "",
-        f"The sets: the words of `data/Words.txt` the recogniser knows and that have a neighbour "
-        f"({len([i for i in items if i[0][0] == 'list'])}), and a fixed sample of `wamerican` "
-        f"in each level's length band ({len(sets['level1'])} words a level). \"game\" is the "
+        "The sets: the words of `data/Words.txt` the recogniser knows, and a fixed sample of "
+        f"`wamerican` in each level's length band ({len(sets['level1'])} words a level), each "
+        "word that has a neighbour (the count in each heading: long words have few). \"game\" is the "
         "game's own voice as it plays it (its lead-in trimmed and its end faded); the others are "
         "the engines' output as it comes.",
         "",
-        "| voice | default list, against neighbours | level 1 | level 2 | level 3 | level 4 | "
-        "level 5 | level 6 | every word | open vocabulary, every word |",
+        "| voice | default list, against neighbours (" + str(count("list")) + ") | " +
+        " | ".join(f"level {k} ({count(f'level{k}')})" for k in range(1, 7)) +
+        f" | every word ({len(items)}) | open vocabulary, every word |",
         "|---|---|---|---|---|---|---|---|---|---|",
     ]
     for v in ranked:
