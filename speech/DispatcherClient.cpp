@@ -18,15 +18,18 @@ namespace {
 using Clock = SsipConnection::Clock;
 using Status = SsipConnection::Status;
 
-// A service that failed is not asked again at every phrase: each try could cost the player
-// `answerPatience` of silence.
-constexpr auto RetryAfter = std::chrono::seconds(10);
+// A service that stopped answering is not asked again at every phrase: each try could cost the
+// player `answerPatience` of silence.
+constexpr auto RetryFrozenAfter = std::chrono::seconds(10);
 // The service's voice stops dead at the end of a phrase, and reports the end while the last of
 // it is still playing: this beat makes the pause heard before the next phrase what the game's own
 // voice leaves, about 170 ms (measured at the sound server with speech-dispatcher 0.11's flite
 // module).
 constexpr auto Beat = std::chrono::milliseconds(150);
-// While a phrase plays, a question this often that any live service answers at once.
+// A phrase no voice can say this fast: one the service reports ended sooner was never heard (a
+// broken speech module ends every message at once, in silence).
+constexpr auto Shortest = std::chrono::milliseconds(50);
+// While a phrase waits or plays, a question this often that any live service answers at once.
 constexpr auto ProbeEvery = std::chrono::seconds(1);
 constexpr const char* Probe = "GET RATE";
 
@@ -39,6 +42,11 @@ std::string clientName() {
     return name + ":orthovane:main";
 }
 
+std::string serviceAddress() {
+    const char* address = std::getenv("SPEECHD_ADDRESS");
+    return address ? address : "";
+}
+
 }  // namespace
 
 DispatcherClient::DispatcherClient(Waiter& waiter) : waiter_(waiter) {}
@@ -49,31 +57,40 @@ std::chrono::milliseconds DispatcherClient::phrasePatience(qsizetype chars) {
 
 bool DispatcherClient::connect(const std::stop_token& stop) {
     if (connection_.isOpen()) return true;
-    const char* address = std::getenv("SPEECHD_ADDRESS");
     const auto deadline = Clock::now() + answerPatience;
-    if (connection_.open(address ? address : "", deadline) != Status::Ok) return false;
+    if (connection_.open(serviceAddress(), deadline) != Status::Ok) return false;
     SsipConnection::Reply reply;
     for (const std::string& line :
          {"SET self CLIENT_NAME " + clientName(), std::string("SET self NOTIFICATION begin on"),
           std::string("SET self NOTIFICATION end on"),
           std::string("SET self NOTIFICATION cancel on"),
-          std::string("SET self PRIORITY important")}) {
+          std::string("SET self PRIORITY message")}) {
         if (connection_.command(line, reply, Clock::now() + answerPatience, stop) != Status::Ok ||
             reply.code >= 300) {
             connection_.close();
             return false;
         }
     }
-    if (connection_.command("LIST OUTPUT_MODULES", reply, Clock::now() + answerPatience, stop) !=
-        Status::Ok) {
-        connection_.close();
-        return false;
+    return true;
+}
+
+DispatcherClient::Outcome DispatcherClient::failed(Outcome why, std::size_t message) {
+    // The game's own voice is about to say the phrase: the service must never say it too, after
+    // or over it. Cancelled, and seen cancelled; a service that does not answer gets the cancel
+    // as the first thing it reads when it wakes, and then finds the connection closed (a closed
+    // connection alone leaves its message to be said).
+    connection_.post("CANCEL self");
+    if (why != Outcome::Frozen && message != 0) {
+        const auto deadline = Clock::now() + answerPatience;
+        for (;;) {
+            SsipConnection::Reply block;
+            if (connection_.next(block, deadline, {}) != Status::Ok) break;
+            if (block.isNotice() && block.message() == message &&
+                (block.code == SsipConnection::Cancel || block.code == SsipConnection::End))
+                break;
+        }
     }
-    if (std::find(reply.lines.begin(), reply.lines.end(), PreferredModule) != reply.lines.end()) {
-        connection_.command(std::string("SET self OUTPUT_MODULE ") + PreferredModule, reply,
-                            Clock::now() + answerPatience, stop);
-    }
-    return connection_.isOpen();
+    return why;
 }
 
 DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
@@ -84,18 +101,17 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
         connection_.speak(std::string_view(text.constData(), std::size_t(text.size())), message,
                           Clock::now() + answerPatience, stop);
     if (taken == Status::Stopped) return Outcome::Stopped;
-    if (taken != Status::Ok) return Outcome::Failed;
-    // First its beginning, soon; then its end, in the time the longest such phrase could take.
-    // Meanwhile the service is asked something every second, and must answer soon: one that has
-    // stopped in the middle of a phrase never reports its end.
-    bool begun = false;
-    auto deadline = Clock::now() + answerPatience;
+    if (taken == Status::TimedOut) return failed(Outcome::Frozen, message);
+    if (taken != Status::Ok) return failed(Outcome::Failed, message);
+    // First its beginning, once whatever another program said first is over; then its end, in
+    // the time the longest such phrase could take. Meanwhile the service is asked something every
+    // second, and must answer soon: one that has stopped never reports its end.
+    std::optional<Clock::time_point> begun;
+    auto deadline = Clock::now() + queuePatience;
     std::optional<Clock::time_point> asked;
     auto nextAsk = Clock::now() + ProbeEvery;
     for (;;) {
-        const auto wake = std::min(deadline, asked   ? *asked + answerPatience
-                                             : begun ? nextAsk
-                                                     : deadline);
+        const auto wake = std::min(deadline, asked ? *asked + answerPatience : nextAsk);
         SsipConnection::Reply block;
         const Status s = connection_.next(block, wake, stop);
         if (s == Status::Stopped) {
@@ -107,7 +123,10 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
             asked = Clock::now();
             continue;
         }
-        if (s != Status::Ok) return Outcome::Failed;
+        // Unanswered, it has stopped; answering, it took too long, and is told so.
+        if (s == Status::TimedOut)
+            return failed(asked ? Outcome::Frozen : Outcome::Failed, message);
+        if (s != Status::Ok) return failed(Outcome::Failed, message);
         if (!block.isNotice()) {
             asked.reset();  // the answer to the probe
             nextAsk = Clock::now() + ProbeEvery;
@@ -115,11 +134,15 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
         }
         if (block.message() != message) continue;  // about an earlier phrase
         if (block.code == SsipConnection::Begin && !begun) {
-            begun = true;
-            deadline = Clock::now() + phrasePatience(text.size());
+            begun = Clock::now();
+            deadline = *begun + phrasePatience(text.size());
             nextAsk = Clock::now() + ProbeEvery;
-        } else if (block.code == SsipConnection::End || block.code == SsipConnection::Cancel) {
+        } else if (block.code == SsipConnection::End) {
+            if (!begun || Clock::now() - *begun < Shortest) return Outcome::Failed;
             break;
+        } else if (block.code == SsipConnection::Cancel) {
+            // Cancelled by someone else: it was not heard whole.
+            return Outcome::Failed;
         }
     }
     const auto until = Clock::now() + Beat;
@@ -129,8 +152,15 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
     return Outcome::Heard;
 }
 
+bool DispatcherClient::worthAsking() const {
+    if (!lastFailure_) return true;
+    const SocketIdentity now = SocketIdentity::of(SsipConnection::socketPath(serviceAddress()));
+    if (!lastFailure_->frozen) return now.exists;
+    return now != lastFailure_->socket || Clock::now() - lastFailure_->when >= RetryFrozenAfter;
+}
+
 bool DispatcherClient::speak(const QString& text) {
-    if (lastFailure_ && Clock::now() - *lastFailure_ < RetryAfter) return false;
+    if (!worthAsking()) return false;
     // The same plain text the game's own voice would say: never markup, never a command.
     const QByteArray plain = QString::fromLatin1(plainText(text)).toUtf8();
     if (plain.trimmed().isEmpty()) return true;
@@ -138,9 +168,10 @@ bool DispatcherClient::speak(const QString& text) {
     std::stop_source cancel;
     waiter_.wait([&] { outcome = say(plain, cancel.get_token()); }, cancel);
     if (outcome == Outcome::Stopped || cancel.stop_requested()) return true;
-    if (outcome == Outcome::Failed) {
+    if (outcome != Outcome::Heard) {
         connection_.close();
-        lastFailure_ = Clock::now();
+        lastFailure_ = Failure{Clock::now(), outcome == Outcome::Frozen,
+                               SocketIdentity::of(SsipConnection::socketPath(serviceAddress()))};
         return false;
     }
     lastFailure_.reset();

@@ -9,22 +9,23 @@
 #include <chrono>
 #include <optional>
 #include <stop_token>
+#include <string>
 
 namespace speech {
 
 // Speaks through the desktop's speech service, the one a screen reader talks through, so the
 // service takes turns between the two voices instead of both playing at once. The game's phrases
-// go at the service's highest priority: whatever the screen reader is saying stops, and what it
-// asks to say meanwhile waits or is dropped until the phrase is over.
+// are messages: they stop the screen reader's running text, and wait behind another program's
+// important message rather than speak over it. They are said in the voice the desktop chose for
+// the service.
 //
 // The service is only ever spoken to from the waiter's job, with a deadline on every step, so
 // the window stays live whatever the service does. One that has gone (its socket closes) is seen
-// at once; one that does not answer is given `answerPatience` to take a phrase and begin it.
+// at once; one that does not answer is given `answerPatience` to take a phrase, to begin it or to
+// answer a question while the phrase waits its turn. A phrase the service gives up on is its
+// message cancelled, so it is never said after the game's own voice has said it.
 class DispatcherClient {
   public:
-    // The service's own rendering of the game's voice, where it has it.
-    static constexpr const char* PreferredModule = "flite";
-
     explicit DispatcherClient(Waiter& waiter);
 
     // Says the phrase and returns once the service reports it spoken (or cancelled, when the
@@ -38,15 +39,31 @@ class DispatcherClient {
     // How long a phrase of this many characters may take, once begun, before the service is
     // taken for stuck: far slower than any voice speaks.
     static std::chrono::milliseconds phrasePatience(qsizetype chars);
+    // How long a phrase may wait its turn behind another program's messages.
+    std::chrono::milliseconds queuePatience{30000};
+
+    // Cancels what the service is saying for the game, at once and from any thread: the game is
+    // ending, and nothing of it may be heard after it has gone.
+    void cancelNow() { connection_.post("CANCEL self"); }
 
   private:
-    enum class Outcome { Heard, Stopped, Failed };
+    enum class Outcome { Heard, Stopped, Failed, Frozen };
     Outcome say(const QByteArray& text, const std::stop_token& stop);
+    Outcome failed(Outcome why, std::size_t message);
     bool connect(const std::stop_token& stop);
+    // Whether the service is worth asking again: one that was gone is looked for at every phrase;
+    // one that stopped answering is asked again only once a new one has taken its socket, or
+    // after a while.
+    bool worthAsking() const;
 
     Waiter& waiter_;
     SsipConnection connection_;
-    std::optional<std::chrono::steady_clock::time_point> lastFailure_;
+    struct Failure {
+        std::chrono::steady_clock::time_point when;
+        bool frozen = false;
+        SocketIdentity socket;
+    };
+    std::optional<Failure> lastFailure_;
 };
 
 }  // namespace speech

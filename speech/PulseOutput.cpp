@@ -135,17 +135,22 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
         return;
     }
     silent_ = false;
-    int error = 0;
-    if (playOnce(pcm, stop, error)) return;
-    // The server went away in the middle of the phrase: restarted, crashed, or the user's audio
-    // being set right. It usually comes back within a second; the phrase is then said again
-    // whole. If it does not, the game goes on without sound rather than end, and a later phrase
-    // finds the server when it is back.
-    const QString lost = QString::fromUtf8(pa_->strerror(error));
-    if (reconnectWithin(reconnectPatience, pcm.sampleRate, stop) && playOnce(pcm, stop, error))
-        return;
-    disconnect();
-    goneSilent(lost);
+    // The server may go away in the middle of the phrase: restarted, crashed, or the user's audio
+    // being set right, now and then twice in a row. It usually comes back within a second; the
+    // wait starts again at each loss, and the phrase is said again whole once a server answers.
+    // If none does, the game goes on without sound rather than end, and a later phrase finds the
+    // server when it is back.
+    for (int losses = 0;; ++losses) {
+        int error = 0;
+        if (playOnce(pcm, stop, error)) return;
+        const QString lost = QString::fromUtf8(pa_->strerror(error));
+        if (stop.stop_requested()) return;
+        if (losses == MaxLosses || !reconnectWithin(reconnectPatience, pcm.sampleRate, stop)) {
+            disconnect();
+            if (!stop.stop_requested()) goneSilent(lost);
+            return;
+        }
+    }
 }
 
 }  // namespace speech

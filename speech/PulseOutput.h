@@ -46,6 +46,9 @@ class PulseOutput final : public AudioOutput {
     // How long a server lost mid-phrase is waited for: long enough for a sound server to
     // restart, short enough that the player is not left waiting.
     std::chrono::milliseconds reconnectPatience{3000};
+    // A server that keeps coming back and going again is given up on after this many losses in
+    // one phrase.
+    static constexpr int MaxLosses = 5;
     void play(const Pcm& pcm, std::stop_token stop = {}) override;
     bool connected() const { return stream_ != nullptr; }
     // Lets the server go until the next phrase, which connects again.

@@ -6,6 +6,7 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <algorithm>
@@ -75,6 +76,19 @@ std::size_t SsipConnection::Reply::message() const {
     return lines.size() > 1 ? std::size_t(std::strtoull(lines[0].c_str(), nullptr, 10)) : 0;
 }
 
+SocketIdentity SocketIdentity::of(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
+    return {true, (unsigned long long)st.st_dev, (unsigned long long)st.st_ino,
+            (long long)st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+}
+
+std::string SsipConnection::socketPath(const std::string& address) {
+    if (!address.empty() && !startsWith(address, "unix_socket")) return {};
+    const auto colon = address.find(':');
+    return colon == std::string::npos ? defaultSocket() : address.substr(colon + 1);
+}
+
 std::string SsipConnection::defaultSocket() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || !*runtime) return {};
@@ -84,8 +98,7 @@ std::string SsipConnection::defaultSocket() {
 Status SsipConnection::open(const std::string& address, Clock::time_point deadline) {
     close();
     if (address.empty() || startsWith(address, "unix_socket")) {
-        const auto colon = address.find(':');
-        fd_ = connectUnix(colon == std::string::npos ? defaultSocket() : address.substr(colon + 1));
+        fd_ = connectUnix(socketPath(address));
     } else if (startsWith(address, "inet_socket:")) {
         fd_ = connectInet(address.substr(std::strlen("inet_socket:")));
     }
@@ -103,8 +116,8 @@ Status SsipConnection::open(const std::string& address, Clock::time_point deadli
 }
 
 void SsipConnection::close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    const int fd = fd_.exchange(-1);
+    if (fd >= 0) ::close(fd);
     in_.clear();
     notices_.clear();
 }
@@ -146,10 +159,11 @@ Status SsipConnection::writeAll(std::string_view bytes, Clock::time_point deadli
 }
 
 void SsipConnection::post(std::string_view line) {
-    if (fd_ < 0) return;
+    const int fd = fd_;
+    if (fd < 0) return;
     const std::string whole = std::string(line) + "\r\n";
     [[maybe_unused]] const ssize_t n =
-        ::send(fd_, whole.data(), whole.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        ::send(fd, whole.data(), whole.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 Status SsipConnection::readLine(std::string& line, Clock::time_point deadline, const Stop& stop) {

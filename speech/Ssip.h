@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -11,6 +12,15 @@
 #include <vector>
 
 namespace speech {
+
+// Which file a socket path names now: a service started anew makes its socket anew.
+struct SocketIdentity {
+    bool exists = false;
+    unsigned long long device = 0, inode = 0;
+    long long changed = 0;  // ctime, nanoseconds
+    static SocketIdentity of(const std::string& path);
+    friend bool operator==(const SocketIdentity&, const SocketIdentity&) = default;
+};
 
 // One connection to the desktop's speech service (speech-dispatcher), spoken to in its own text
 // protocol, SSIP. Every call has a deadline and can be stopped, and the connection is read only
@@ -45,6 +55,8 @@ class SsipConnection {
     Status open(const std::string& address, Clock::time_point deadline);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    // The socket an address names, or the session's own.
+    static std::string socketPath(const std::string& address);
 
     // A call that waits looks at `stop` every few milliseconds, and gives up when asked.
     using Stop = std::stop_token;
@@ -57,7 +69,8 @@ class SsipConnection {
     // The next notice or reply, whichever comes first; notices that came while a command waited
     // for its reply come first.
     Status next(Reply& block, Clock::time_point deadline, const Stop& stop);
-    // A command sent without waiting for its reply, which next() then reads.
+    // A command sent without waiting for its reply, which next() then reads. It may be sent from
+    // another thread than the one reading, as the program ends.
     void post(std::string_view line);
 
     // The session's own socket: $XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock.
@@ -70,7 +83,7 @@ class SsipConnection {
     Status readBlock(Reply& block, Clock::time_point deadline, const Stop& stop);
     Status wait(short events, Clock::time_point deadline, const Stop& stop);
 
-    int fd_ = -1;
+    std::atomic<int> fd_{-1};
     std::string in_;
     std::deque<Reply> notices_;
 };
