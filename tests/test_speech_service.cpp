@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <QTest>
 #include <signal.h>
 #include <sys/stat.h>
 #include <QDir>
@@ -30,10 +31,22 @@ namespace {
 // binary's sink.
 class PrivateSpeechService {
   public:
-    PrivateSpeechService() {
+    // `brokenDefault`: the desktop's chosen speech module ends every message at once, in silence.
+    explicit PrivateSpeechService(bool brokenDefault = false) {
         const QByteArray folder = dir_.path("run").toLocal8Bit();
         EXPECT_EQ(::mkdir(folder.constData(), 0700), 0);
         ::setenv("XDG_RUNTIME_DIR", folder.constData(), 1);
+        ::unsetenv("XDG_CONFIG_HOME");
+        if (brokenDefault) {
+            QDir().mkpath(dir_.path("config/speech-dispatcher/modules"));
+            write("config/speech-dispatcher/speechd.conf",
+                  "AddModule \"broken\" \"sd_generic\" \"broken.conf\"\n"
+                  "DefaultModule \"broken\"\n");
+            write("config/speech-dispatcher/modules/broken.conf",
+                  "GenericExecuteSynth \"true\"\nAddVoice \"en\" \"male1\" \"none\"\n"
+                  "GenericLanguage \"en\" \"english\" \"utf-8\"\n");
+            ::setenv("XDG_CONFIG_HOME", dir_.path("config").toLocal8Bit().constData(), 1);
+        }
         EXPECT_EQ(std::system("speech-dispatcher --spawn 2>/dev/null"), 0);
         const auto until = Clock::now() + std::chrono::seconds(10);
         while (Clock::now() < until &&
@@ -52,6 +65,12 @@ class PrivateSpeechService {
     }
 
   private:
+    void write(const char* path, const char* text) const {
+        QFile f(dir_.path(path));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
     // The service's processes, found by the runtime folder they were started with: its pid file
     // cannot be trusted, since on a busy machine the spawner returns before the service it forked
     // has written it, and the file may name a process already gone.
@@ -134,7 +153,58 @@ TEST(RoutedVoice, AServiceThatIsGoneDiesOrFreezesLeavesThePhraseToTheGamesOwnVoi
         fault.join();
         EXPECT_LT(Clock::now() - began, soon);
         EXPECT_EQ(journal.spoken(), QStringList({speak(speech::Phrase::Praise)}));
+        if (signum == SIGSTOP) {
+            // The game's own voice took the phrase over: when the service wakes, it says nothing
+            // more of it (the 20 ms or so it had already handed its sound server may sound).
+            SoundCapture capture;
+            running.signal(SIGCONT);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            std::size_t heard = 0;
+            for (const auto& span : soundSpans(capture.stop(), SoundCapture::Rate / 10))
+                heard += span.end - span.begin;
+            EXPECT_LT(heard, std::size_t(SoundCapture::Rate / 10))
+                << "the service went on with the phrase once thawed";
+            running.signal(SIGSTOP);
+        }
         voice.Speak(" wrong ", 0);
         EXPECT_EQ(journal.spoken().size(), 2) << "the next phrase in the game's own voice too";
+        if (signum == SIGKILL) {
+            // A service started again is spoken through from the next phrase on.
+            PrivateSpeechService again;
+            voice.Speak(" correct ", 0);
+            EXPECT_EQ(journal.spoken().size(), 2) << "the new service was not used";
+        }
     }
+}
+
+TEST(RoutedVoice, APhraseWaitsBehindAnotherProgramsImportantMessage) {
+    PrivateSpeechService running;
+    speech::Waiter direct;
+    Journal journal;
+    RecordingVoice own(journal);
+    speech::DispatcherClient service(direct);
+    speech::RoutedVoice voice(own, service, [] { return true; });
+    SoundCapture capture;
+    ASSERT_EQ(std::system("spd-say -P important 'The battery is low. Save your work now, the "
+                          "computer will go to sleep in two minutes.' &"),
+              0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.heardSound(); }, 10000))
+        << "the announcement was not heard";
+    voice.Speak(" correct ", 0);
+    EXPECT_TRUE(journal.spoken().isEmpty()) << "the game's own voice spoke over the announcement";
+    // The announcement, then the verdict: two stretches of sound, one after the other.
+    EXPECT_EQ(soundSpans(capture.stop(), SoundCapture::Rate * 3 / 10).size(), 2u);
+}
+
+TEST(RoutedVoice, AServiceWhoseSpeechEndsAtOnceWasNotHeard) {
+    // The desktop's chosen module ends every message the moment it begins, and nothing sounds.
+    PrivateSpeechService running(true);
+    speech::Waiter direct;
+    Journal journal;
+    RecordingVoice own(journal);
+    speech::DispatcherClient service(direct);
+    speech::RoutedVoice voice(own, service, [] { return true; });
+    voice.Speak(" correct ", 0);
+    voice.Speak("Spell Word cat", 0);
+    EXPECT_EQ(journal.spoken(), QStringList({speak(" correct "), speak("Spell Word cat")}));
 }

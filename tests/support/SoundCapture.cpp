@@ -58,6 +58,7 @@ SoundCapture::SoundCapture(const char* source) {
         while (running_) {
             if (pa_simple_read(stream_, chunk.data(), chunk.size() * 2, &err) < 0) break;
             samples_.insert(samples_.end(), chunk.begin(), chunk.end());
+            if (firstAudible(chunk) < chunk.size()) heard_ = true;
             started_ = true;
         }
         started_ = true;

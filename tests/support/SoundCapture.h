@@ -24,6 +24,8 @@ class SoundCapture {
     ~SoundCapture();
     // Stops recording and returns every sample heard since the start.
     std::vector<std::int16_t> stop();
+    // Whether anything audible has been heard yet; while recording, from any thread.
+    bool heardSound() const { return heard_; }
 
     static constexpr int Rate = 16000;
 
@@ -31,6 +33,7 @@ class SoundCapture {
     pa_simple* stream_ = nullptr;
     std::atomic<bool> running_{true};
     std::atomic<bool> started_{false};
+    std::atomic<bool> heard_{false};
     std::vector<std::int16_t> samples_;
     std::thread thread_;
 };
