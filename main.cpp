@@ -4,6 +4,7 @@
 #include "app/FrmMain.h"
 #include "app/Identity.h"
 #include "commands/Commands.h"
+#include "platform/EndSignals.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventLoopWaiter.h"
 #include "platform/FirstFrame.h"
@@ -51,6 +52,9 @@ int main(int argc, char** argv) {
     app::FrmMain form(services, random);
     commands::Commands commands(form);
     platform::FormView view(form, services);
+    // Whatever the game was saying through the speech service stops with it.
+    services.atEnd([&service] { service.cancelNow(); });
+    platform::catchEndSignals(services);
 
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();

@@ -13,12 +13,17 @@
 #include "platform/Readable.h"
 #include "platform/ResultsList.h"
 
+#include <qguiapplication_platform.h>
+#include <xcb/xcb.h>
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QColor>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -27,15 +32,18 @@
 #include <QObject>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QRect>
 #include <QScreen>
 #include <QSize>
 #include <QString>
 #include <QStringView>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 
 // The icons are compiled into this static library; nothing refers to them by symbol, so without
@@ -110,6 +118,46 @@ void FormView::dressWindow() {
     dressPalette();
     setAutoFillBackground(true);
     services_.setWindow(this);
+    services_.atEnd([view = QPointer<FormView>(this)] {
+        if (view) view->leaveWindowManager();
+    });
+}
+
+bool FormView::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (releasing_ && eventType == "xcb_generic_event_t") {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+            const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+            if (change->window == winId() && change->atom == releasedBy_) releasing_->quit();
+        }
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void FormView::leaveWindowManager() {
+    // Every move of the closing animation is a request the window manager carries out in its
+    // own time. Should the program end first, the X server gives its window's number to the
+    // next program's window, and a manager still catching up moves that one instead: a game
+    // started just after a close opened off the screen (8 launches in 30 with both cores busy).
+    // A manager lets a window go (and takes its WM_STATE away) only after every request before
+    // that, so once it has, none is left.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !connection || !isVisible() ||
+        frameGeometry() == geometry())  // no manager's frame round it
+        return;
+    const char name[] = "WM_STATE";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr);
+    if (!atom) return;
+    releasedBy_ = atom->atom;
+    std::free(atom);
+    QEventLoop released;
+    releasing_ = &released;
+    QTimer::singleShot(500, &released, &QEventLoop::quit);
+    hide();
+    released.exec(QEventLoop::ExcludeUserInputEvents);
+    releasing_ = nullptr;
 }
 
 void FormView::dressPalette() {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+class QEventLoop;
 class QLabel;
 class QPushButton;
 
@@ -48,6 +49,7 @@ class FormView final : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
   private:
     void dressWindow();
@@ -64,6 +66,9 @@ class FormView final : public QWidget {
     void followScreen();
     // Tells the model what frame the window manager drew around the window.
     void reportFrame();
+    // As the program ends: hands the window back from the window manager, and waits (half a
+    // second at most) until the manager has let it go.
+    void leaveWindowManager();
     void syncWindow();
     void syncResults();
     void presentResults();
@@ -83,6 +88,10 @@ class FormView final : public QWidget {
     // Every drawn control with its widget, to lay out again at another DPI.
     std::vector<std::pair<const app::Control*, QWidget*>> drawn_;
     bool followingScreen_ = false;
+    // While the program ends: the loop waiting for the window manager to let the window go, and
+    // the property it takes away when it has.
+    QEventLoop* releasing_ = nullptr;
+    unsigned releasedBy_ = 0;
     bool syncing_ = false;
     bool resultsInView_ = false;
     bool unloading_ = false;

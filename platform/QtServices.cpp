@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QScreen>
 #include <QThread>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +50,26 @@ void QtServices::MsgBox(const QString& prompt, int style, const QString& title) 
     box.exec();
 }
 
-void QtServices::End(int exitStatus) { end_(exitStatus); }
+void QtServices::runAtEnd() {
+    // Once: a step that ends up here again runs no step twice.
+    std::vector<std::function<void()>> steps = std::move(atEnd_);
+    atEnd_.clear();
+    for (const auto& step : steps) step();
+}
+
+void QtServices::End(int exitStatus) {
+    runAtEnd();
+    end_(exitStatus);
+}
+
+void QtServices::EndBySignal(int signum) {
+    runAtEnd();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::signal(signum, SIG_DFL);
+    std::raise(signum);
+    end_(128 + signum);
+}
 
 float QtServices::ScreenWidth() const {
     const QScreen* screen =

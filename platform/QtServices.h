@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <ctime>
 #include <functional>
+#include <vector>
 
 namespace platform {
 
@@ -29,6 +30,13 @@ class QtServices final : public runtime::Services {
         gate_.setMainWindow(window);
     }
 
+    // Run, in the order given, just before the program ends, however it ends: what must not
+    // outlive the game (speech in flight, the window manager's hold on the window).
+    void atEnd(std::function<void()> step) { atEnd_.push_back(std::move(step)); }
+    // Ends the program as the signal would have, once atEnd has run: SIGTERM, SIGINT and SIGHUP
+    // are caught for that (catchEndSignals).
+    void EndBySignal(int signum);
+
     void DoEvents() override;
     void Note(const QString& line) override;
     void MsgBox(const QString& prompt, int style, const QString& title) override;
@@ -41,7 +49,10 @@ class QtServices final : public runtime::Services {
     static constexpr int AnimationMs = 800;
 
   private:
+    void runAtEnd();
+
     EndHandler end_;
+    std::vector<std::function<void()>> atEnd_;
     InputGate gate_;
     QPointer<QWidget> window_;
     QElapsedTimer animation_;

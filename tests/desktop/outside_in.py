@@ -9,6 +9,7 @@ import os
 import re
 from collections import Counter
 import signal
+import subprocess
 import sys
 import time
 
@@ -303,6 +304,58 @@ def speech_service_freezes():
         lengths = lengths_of(own.wait_for_phrases(2))
         expect(heard_as(lengths, [" correct ", "Spell Word cat"]), f"heard {lengths}")
         closes_and_ends(d)  # the service still frozen
+
+
+def opens_on_screen():
+    """Started again just after it closed, ten times with both cores busy, the window opens on
+    the screen and centred every time, as a screen reader finds it."""
+    hogs = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(2)]
+    try:
+        # A wide screen: the closing slide takes the most steps.
+        with Desktop(PROGRAM, CATS, screen="1920x1080") as d:
+            places = []
+            for _ in range(10):
+                d.launch()
+                x, y, w, h = extents(d.window)
+                places.append((x, y))
+                d.close_window()
+                expect(d.exit_status(timeout=10) == 0, "the program did not end")
+            print(f"opened at {places}")
+            centred = [(x, y) for x, y in places if abs(x + w / 2 - 960) <= 8 and 0 <= y and
+                       y + h <= 1080]
+            expect(len(centred) == len(places), f"opened off the centre: {places}")
+    finally:
+        for h in hogs:
+            h.kill()
+
+
+def ending_cancels_speech():
+    """Beside a screen reader, the game ended in the middle of a word, by SIGTERM and by closing
+    its window: nothing more of the word is said once the game has gone."""
+    with Desktop(PROGRAM, "responsibilities\n" * 12, screen_reader="flag") as d:
+        for how in ("SIGTERM", "closing"):
+            d.launch()
+            level = d.find("spin button", description="starting level")
+            atspi().Value.set_current_value(level, 6)
+            wait_for(lambda: level.get_name() == "Level 6", what="the level set to 6")
+            service = d.record("reader_null")
+            d.click(d.find("push button", "Start"))
+            begun = wait_for(lambda: service.phrases(), what="the prompt through the service")[0][0]
+            # "Spell Word responsibilities" takes over two seconds; ended half a second in.
+            wait_for(lambda: len(service.samples()) / RATE >= begun + 0.5, what="0.5 s of it")
+            if how == "SIGTERM":
+                d.game.send_signal(signal.SIGTERM)
+            else:
+                d.close_window()
+            expect(d.exit_status(timeout=10) is not None, f"the program did not end ({how})")
+            gone = len(service.samples()) / RATE
+            # Listened to for as long as the rest of the word would take.
+            wait_for(lambda: len(service.samples()) / RATE >= gone + 2.0, what="two seconds more")
+            said = sum(min(e, gone + 2.0) - max(b, gone + 0.1) for b, e in service.phrases()
+                       if e > gone + 0.1)
+            print(f"{how}: {said:.2f} s said after the game had gone")
+            expect(said < 0.1, f"{how}: the service said {said:.2f} s more after the game went")
+            service.stop()
 
 
 def luminance(rgb):
@@ -678,4 +731,5 @@ if __name__ == "__main__":
                                        readable_in_a_high_contrast_theme,
                                        buttons_whole_at_fractional_scales, large_text,
                                        window_in_its_frame, window_without_a_frame, wayland,
+                                       opens_on_screen, ending_cancels_speech,
                                        screen_reader, missing_list, installed)})
