@@ -8,41 +8,155 @@
 #include <pulse/sample.h>
 #include <QByteArray>
 #include <algorithm>
-#include <chrono>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
 
 namespace speech {
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits as long as the phrase would take to hear, or until a stop is requested.
+void waitSilently(Clock::duration length, const std::stop_token& stop) {
+    const Clock::time_point until = Clock::now() + length;
+    while (!stop.stop_requested()) {
+        const Clock::duration left = until - Clock::now();
+        if (left <= Clock::duration::zero()) break;
+        std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(10), left));
+    }
+}
+
+Clock::duration lengthOf(const Pcm& pcm) {
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(pcm.seconds()));
+}
+
+}  // namespace
+
+// Told once each time the words stop being heard; shared with calls still under way.
+struct PulseOutput::Silence {
+    std::mutex lock;
+    std::function<void(const QString&)> report;
+    bool silent = false;
+
+    void gone(const QString& why) {
+        std::function<void(const QString&)> tell;
+        {
+            const std::lock_guard<std::mutex> one(lock);
+            if (silent) return;
+            silent = true;
+            tell = report;
+        }
+        if (tell) tell(why);
+    }
+    void heard() {
+        const std::lock_guard<std::mutex> one(lock);
+        silent = false;
+    }
+};
+
+// One connection to the server, and the blocking calls made on it, one at a time. What the call
+// under way is doing, and since when, is there for the caller's watchdog to read.
+struct PulseOutput::Link {
+    enum Phase { Idle, Connecting, Playing };
+
+    Link(QString s, Loader l) : server(std::move(s)), load(l) {}
+    ~Link() { disconnect(); }
+
+    void enter(Phase p) {
+        since = Clock::now().time_since_epoch().count();
+        phase = p;
+    }
+    bool connect(int sampleRate);
+    void disconnect();
+    bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);
+    bool reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
+                         const std::stop_token& stop);
+
+    enum class Heard { Yes, NoServer, Lost };
+    struct Outcome {
+        Heard heard;
+        QString why;
+    };
+    Outcome play(const Pcm& pcm, const std::stop_token& stop, std::chrono::milliseconds patience);
+
+    const QString server;
+    const Loader load;
+    std::mutex busy;
+    const PulseLibrary* pa = nullptr;  // loaded with the first connect
+    pa_simple* stream = nullptr;
+    int rate = 0;
+    QString lastError;
+    std::atomic<int> phase{Idle};
+    std::atomic<Clock::rep> since{0};
+    // Given up on by the caller: the call under way plays nothing more once it is back.
+    std::atomic<bool> abandoned{false};
+};
+
 PulseOutput::Loader PulseOutput::defaultLoader() { return &PulseLibrary::Get; }
 
-PulseOutput::PulseOutput(QString server, Loader load) : server_(std::move(server)), load_(load) {}
+PulseOutput::PulseOutput(QString server, Loader load)
+    : server_(std::move(server)), load_(load), silence_(std::make_shared<Silence>()) {}
 
-PulseOutput::~PulseOutput() {
-    if (opening_.valid()) opening_.wait();
-    disconnect();
+// A call still under way keeps its connection, and finishes on its own thread.
+PulseOutput::~PulseOutput() = default;
+
+std::shared_ptr<PulseOutput::Link> PulseOutput::link() {
+    if (!link_) link_ = std::make_shared<Link>(server_, load_);
+    return link_;
+}
+
+void PulseOutput::onSilence(std::function<void(const QString&)> report) {
+    const std::lock_guard<std::mutex> one(silence_->lock);
+    silence_->report = std::move(report);
+}
+
+bool PulseOutput::open(int sampleRate) {
+    const auto l = link();
+    const std::lock_guard<std::mutex> one(l->busy);
+    return l->connect(sampleRate);
 }
 
 void PulseOutput::openInBackground(int sampleRate) {
-    opening_ = std::async(std::launch::async, [this, sampleRate] {
-        if (!connect(sampleRate)) goneSilent(lastError_);
-    });
+    const auto l = link();
+    l->enter(Link::Connecting);
+    std::thread([l, silence = silence_, sampleRate] {
+        const std::lock_guard<std::mutex> one(l->busy);
+        if (!l->connect(sampleRate)) silence->gone(l->lastError);
+        l->enter(Link::Idle);
+    }).detach();
 }
 
-void PulseOutput::goneSilent(const QString& why) {
-    if (silent_) return;
-    silent_ = true;
-    if (silenceReport_) silenceReport_(why);
+bool PulseOutput::connected() const {
+    if (!link_) return false;
+    const std::lock_guard<std::mutex> one(link_->busy);
+    return link_->stream != nullptr;
 }
 
-bool PulseOutput::connect(int sampleRate) {
+void PulseOutput::close() {
+    if (!link_) return;
+    const std::lock_guard<std::mutex> one(link_->busy);
+    link_->disconnect();
+}
+
+QString PulseOutput::lastError() const {
+    if (!link_) return {};
+    const std::lock_guard<std::mutex> one(link_->busy);
+    return link_->lastError;
+}
+
+bool PulseOutput::Link::connect(int sampleRate) {
     disconnect();
-    pa_ = load_();
-    if (!pa_) {
-        lastError_ = QStringLiteral("the PulseAudio client library is not installed");
+    pa = load();
+    if (!pa) {
+        lastError = QStringLiteral("the PulseAudio client library is not installed");
         return false;
     }
     pa_sample_spec format{};
@@ -55,101 +169,131 @@ bool PulseOutput::connect(int sampleRate) {
     // after Enter, and the pause between phrases grows by a few milliseconds.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa_->usec_to_bytes(60 * 1000, &format));
+    attr.tlength = std::uint32_t(pa->usec_to_bytes(60 * 1000, &format));
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = std::uint32_t(-1);
     attr.fragsize = std::uint32_t(-1);
-    const QByteArray server = server_.toLocal8Bit();
+    const QByteArray name = server.toLocal8Bit();
     int error = 0;
-    stream_ =
-        pa_->simple_new(server_.isEmpty() ? nullptr : server.constData(), "Orthovane",
-                        PA_STREAM_PLAYBACK, nullptr, "Speech", &format, nullptr, &attr, &error);
-    if (!stream_) {
-        lastError_ = QString::fromUtf8(pa_->strerror(error));
+    stream = pa->simple_new(server.isEmpty() ? nullptr : name.constData(), "Orthovane",
+                            PA_STREAM_PLAYBACK, nullptr, "Speech", &format, nullptr, &attr, &error);
+    if (!stream) {
+        lastError = QString::fromUtf8(pa->strerror(error));
         return false;
     }
-    rate_ = sampleRate;
+    rate = sampleRate;
     // A new stream that starts on a whole phrase can stall for seconds before the server plays
     // it; a moment of silence written at once gets it running, so the first word is not late.
     const std::vector<std::int16_t> silence(std::size_t(sampleRate / 10), 0);
-    if (pa_->simple_write(stream_, silence.data(), silence.size() * sizeof(std::int16_t), &error) <
+    if (pa->simple_write(stream, silence.data(), silence.size() * sizeof(std::int16_t), &error) <
         0) {
-        lastError_ = QString::fromUtf8(pa_->strerror(error));
+        lastError = QString::fromUtf8(pa->strerror(error));
         disconnect();
         return false;
     }
     return true;
 }
 
-void PulseOutput::disconnect() {
-    if (stream_) pa_->simple_free(stream_);
-    stream_ = nullptr;
+void PulseOutput::Link::disconnect() {
+    if (stream) pa->simple_free(stream);
+    stream = nullptr;
 }
 
-bool PulseOutput::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
+bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
     // In slices of 50 ms, so a stop request is noticed while the phrase plays.
     const std::size_t slice = std::size_t(std::max(1, pcm.sampleRate / 20));
     for (std::size_t at = 0; at < pcm.samples.size(); at += slice) {
-        if (stop.stop_requested()) return pa_->simple_flush(stream_, &error) >= 0;
+        if (stop.stop_requested() || abandoned) return pa->simple_flush(stream, &error) >= 0;
         const std::size_t n = std::min(slice, pcm.samples.size() - at);
-        if (pa_->simple_write(stream_, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
+        if (pa->simple_write(stream, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
             0) {
             return false;
         }
     }
-    return pa_->simple_drain(stream_, &error) >= 0;
+    return pa->simple_drain(stream, &error) >= 0;
 }
 
-namespace {
-// Waits as long as the phrase would take to hear, or until a stop is requested.
-void waitSilently(double seconds, const std::stop_token& stop) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point until = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                       std::chrono::duration<double>(seconds));
-    while (!stop.stop_requested()) {
-        const Clock::duration left = until - Clock::now();
-        if (left <= Clock::duration::zero()) break;
-        std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(10), left));
-    }
-}
-}  // namespace
-
-bool PulseOutput::reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
-                                  const std::stop_token& stop) {
-    using Clock = std::chrono::steady_clock;
+bool PulseOutput::Link::reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
+                                        const std::stop_token& stop) {
     const Clock::time_point until = Clock::now() + patience;
     for (;;) {
         if (connect(sampleRate)) return true;
-        if (stop.stop_requested() || Clock::now() >= until) return false;
-        waitSilently(0.1, stop);
+        if (stop.stop_requested() || abandoned || Clock::now() >= until) return false;
+        waitSilently(std::chrono::milliseconds(100), stop);
+    }
+}
+
+PulseOutput::Link::Outcome PulseOutput::Link::play(const Pcm& pcm, const std::stop_token& stop,
+                                                   std::chrono::milliseconds patience) {
+    const std::lock_guard<std::mutex> one(busy);
+    if (!stream || rate != pcm.sampleRate) {
+        enter(Connecting);
+        if (!connect(pcm.sampleRate)) {
+            enter(Idle);
+            return {Heard::NoServer, lastError};
+        }
+    }
+    // The server may go away in the middle of the phrase: restarted, crashed, or the user's audio
+    // being set right, now and then twice in a row. It usually comes back within a second; the
+    // wait starts again at each loss, and the phrase is said again whole once a server answers.
+    for (int losses = 0;; ++losses) {
+        int error = 0;
+        enter(Playing);
+        if (playOnce(pcm, stop, error) || stop.stop_requested()) {
+            enter(Idle);
+            return {Heard::Yes, {}};
+        }
+        const QString lost = QString::fromUtf8(pa->strerror(error));
+        enter(Connecting);
+        if (losses == MaxLosses || !reconnectWithin(patience, pcm.sampleRate, stop)) {
+            disconnect();
+            enter(Idle);
+            // Closing the window cut the wait short: nothing went unheard that was to be heard.
+            return {stop.stop_requested() ? Heard::Yes : Heard::Lost, lost};
+        }
     }
 }
 
 void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
-    if (opening_.valid()) opening_.get();
     if (pcm.samples.empty()) return;
-    if ((!stream_ || rate_ != pcm.sampleRate) && !connect(pcm.sampleRate)) {
-        // No sound server: the phrase takes its time in silence, and the next one looks again.
-        goneSilent(lastError_);
-        waitSilently(pcm.seconds(), stop);
-        return;
-    }
-    silent_ = false;
-    // The server may go away in the middle of the phrase: restarted, crashed, or the user's audio
-    // being set right, now and then twice in a row. It usually comes back within a second; the
-    // wait starts again at each loss, and the phrase is said again whole once a server answers.
-    // If none does, the game goes on without sound rather than end, and a later phrase finds the
-    // server when it is back.
-    for (int losses = 0;; ++losses) {
-        int error = 0;
-        if (playOnce(pcm, stop, error)) return;
-        const QString lost = QString::fromUtf8(pa_->strerror(error));
-        if (stop.stop_requested()) return;
-        if (losses == MaxLosses || !reconnectWithin(reconnectPatience, pcm.sampleRate, stop)) {
-            disconnect();
-            if (!stop.stop_requested()) goneSilent(lost);
+    const auto l = link();
+    auto phrase = std::make_shared<const Pcm>(pcm);
+    std::promise<Link::Outcome> promise;
+    std::future<Link::Outcome> result = promise.get_future();
+    std::thread([l, phrase, stop, patience = reconnectPatience,
+                 promise = std::move(promise)]() mutable {
+        promise.set_value(l->play(*phrase, stop, patience));
+    }).detach();
+    // Each step of the call is given its time: a connect as long as a server may take to come
+    // back, the phrase its own length; a margin on top. A device that does not play (suspended,
+    // stalled) never lets the call return: the phrase is then over, as if silent, the call is
+    // left to finish on its thread with its connection, and the next phrase connects anew.
+    const Clock::time_point began = Clock::now();
+    const Clock::duration length = lengthOf(pcm);
+    while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+        const Clock::time_point now = Clock::now();
+        const Clock::time_point since{Clock::duration(l->since.load())};
+        const int phase = l->phase;
+        const bool overdue = phase == Link::Playing ? now - since > length + stallMargin
+                             : phase == Link::Connecting
+                                 ? now - since > reconnectPatience + stallMargin
+                                 : now - began > reconnectPatience + length + stallMargin;
+        if (overdue) {
+            l->abandoned = true;
+            link_.reset();
+            silence_->gone(QStringLiteral("the sound device does not play"));
             return;
         }
+    }
+    const Link::Outcome outcome = result.get();
+    if (outcome.heard == Link::Heard::Yes) {
+        silence_->heard();
+        return;
+    }
+    silence_->gone(outcome.why);
+    if (outcome.heard == Link::Heard::NoServer) {
+        // No sound server: the phrase takes its time in silence, and the next one looks again.
+        waitSilently(length - (Clock::now() - began), stop);
     }
 }
 

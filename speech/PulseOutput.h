@@ -6,13 +6,10 @@
 #include "speech/Pcm.h"
 
 #include <QString>
-#include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
+#include <memory>
 #include <stop_token>
-
-struct pa_simple;
 
 namespace speech {
 
@@ -21,8 +18,12 @@ struct PulseLibrary;
 // Playback through the PulseAudio simple API (PulseAudio itself, or PipeWire's pulse server).
 // With no server the phrase is silent but still takes its duration, so the game stays usable; a
 // server that appears later is picked up. A server lost in the middle of a phrase is waited for,
-// a few seconds at most, and the phrase said again whole; if it does not come back, the game goes
-// on without sound. Sound never ends the game.
+// a few seconds at most each time, and the phrase said again whole; if none comes back, the game
+// goes on without sound. A device that stops playing (suspended, stalled) holds a phrase up no
+// longer than its own length and a margin. Sound never ends the game.
+//
+// The simple API's calls block with no deadline, so they are made on a thread of their own; one
+// that does not come back in time is left to finish there, and its connection with it.
 class PulseOutput final : public AudioOutput {
   public:
     // The client library is loaded with the first connect, not before; a test can hand in a
@@ -33,50 +34,41 @@ class PulseOutput final : public AudioOutput {
     ~PulseOutput() override;
 
     // Connects ahead of the first phrase; false (with lastError) when there is no server.
-    bool open(int sampleRate) { return connect(sampleRate); }
+    bool open(int sampleRate);
     // The same without holding up the caller: a new stream can take a couple of seconds to get
     // going, which start-up should not wait for. The first phrase waits for whatever is left.
     void openInBackground(int sampleRate);
-    // Told why, once each time the words stop being heard: no server at start-up, or one lost and
-    // not back in time. Called on the thread that found out; it is told again only after the
-    // sound has come back and been lost anew.
-    void onSilence(std::function<void(const QString& why)> report) {
-        silenceReport_ = std::move(report);
-    }
-    // How long a server lost mid-phrase is waited for: long enough for a sound server to
-    // restart, short enough that the player is not left waiting.
+    // Told why, once each time the words stop being heard: no server at start-up, one lost and
+    // not back in time, or a device that does not play. Called on whichever thread found out; it
+    // is told again only after the sound has come back and been lost anew.
+    void onSilence(std::function<void(const QString& why)> report);
+    // How long a server lost mid-phrase is waited for, each time: long enough for a sound server
+    // to restart, short enough that the player is not left waiting. Connecting gets as long.
     std::chrono::milliseconds reconnectPatience{3000};
     // A server that keeps coming back and going again is given up on after this many losses in
     // one phrase.
     static constexpr int MaxLosses = 5;
+    // How much longer than itself a phrase may take to play before its device is taken for
+    // stalled, and the phrase for over.
+    std::chrono::milliseconds stallMargin{1000};
+
     void play(const Pcm& pcm, std::stop_token stop = {}) override;
-    bool connected() const { return stream_ != nullptr; }
+    bool connected() const;
     // Lets the server go until the next phrase, which connects again.
-    void close() {
-        if (opening_.valid()) opening_.get();
-        disconnect();
-    }
+    void close();
     // The error text of the last failed connect.
-    const QString& lastError() const { return lastError_; }
+    QString lastError() const;
 
   private:
+    struct Link;
+    struct Silence;
     static Loader defaultLoader();
-    bool connect(int sampleRate);
-    void disconnect();
-    bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);
-    bool reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
-                         const std::stop_token& stop);
-    void goneSilent(const QString& why);
+    std::shared_ptr<Link> link();
 
     QString server_;
     Loader load_;
-    std::future<void> opening_;
-    const PulseLibrary* pa_ = nullptr;  // loaded with the first connect
-    pa_simple* stream_ = nullptr;
-    int rate_ = 0;
-    QString lastError_;
-    std::function<void(const QString&)> silenceReport_;
-    std::atomic<bool> silent_{false};
+    std::shared_ptr<Link> link_;
+    std::shared_ptr<Silence> silence_;
 };
 
 }  // namespace speech

@@ -27,6 +27,12 @@ class PrivateServer {
     ~PrivateServer() { stop(); }
 
     QString address() const { return QStringLiteral("unix:") + dir_ + QStringLiteral("/native"); }
+    // Suspends its sink, as pasuspender or a laptop's power management do, or lets it play again.
+    void suspend(bool on) const {
+        QProcess::execute(QStringLiteral("pactl"),
+                          {QStringLiteral("--server"), address(), QStringLiteral("suspend-sink"),
+                           QStringLiteral("faults"), on ? "1" : "0"});
+    }
 
     void start() {
         server_.setProgram(QStringLiteral(ORTHOVANE_SOUND_SERVER));
@@ -124,6 +130,36 @@ TEST(SoundFaults, AServerGoneForGoodLeavesTheGameSilentUntilItIsBack) {
     out.play(synth.synthesize(" correct "));
     EXPECT_TRUE(out.connected());
     EXPECT_EQ(silences.size(), 1);
+}
+
+TEST(SoundFaults, ASuspendedDeviceHoldsAPhraseNoLongerThanItsLengthAndAMargin) {
+    TempDir dir;
+    PrivateServer server(dir);
+    server.start();
+    speech::FliteSynth synth;
+    const speech::Pcm phrase = synth.synthesize("Spell Word responsibility");
+    speech::PulseOutput out(server.address());
+    QStringList silences;
+    out.onSilence([&](const QString& why) { silences << why; });
+    ASSERT_TRUE(out.open(16000));
+    std::thread suspender([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        server.suspend(true);
+    });
+    // Far sooner than the device comes back (never, here): the phrase is over after its own
+    // length and the margin.
+    const double bound = phrase.seconds() + 2 * out.stallMargin.count() / 1000.0 + 0.5;
+    for (int i = 0; i < 2; ++i) {
+        const auto began = std::chrono::steady_clock::now();
+        out.play(phrase);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+        EXPECT_LT(took.count(), bound) << "phrase " << i;
+        if (i == 0) suspender.join();
+    }
+    EXPECT_EQ(silences.size(), 1) << "said once, however many phrases go unheard";
+    server.suspend(false);
+    out.play(synth.synthesize(" correct "));
+    EXPECT_TRUE(out.connected()) << "heard again once the device plays";
 }
 
 TEST(SoundFaults, AServerRestartedBetweenPhrasesIsReconnectedTo) {

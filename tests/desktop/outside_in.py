@@ -223,18 +223,23 @@ def closing_mid_word():
 
 
 def sound_server_restarts():
-    """The sound server killed 0.8 s into a prompt and back a second later, as a desktop's audio
-    restarts: the game plays on, the prompt is heard again whole from the new server. Then killed
-    for good: the game goes on without sound, says so in one line, and its results are whole."""
+    """The sound server killed 0.8 s into a prompt and back 0.3 s later, then killed again 0.6 s
+    after that and back once more, as a desktop's audio restarts: the game plays on, the prompt is
+    heard again whole from the last server. Then killed for good: the game goes on without sound,
+    says so in one line, and its results are whole."""
     with Desktop(PROGRAM, CATS) as d:
         d.launch()
         heard = d.record()
         d.click(d.find("push button", "Start"))
         begun = wait_for(lambda: heard.phrases(), what="the prompt to begin")[0][0]
         wait_for(lambda: len(heard.samples()) / RATE >= begun + 0.8, what="0.8 s of the prompt")
-        d.kill_sound()
-        time.sleep(1.0)  # the fault staged: the server stays away this long
-        d.restart_sound()
+        # The fault staged: away 0.3 s, back for 0.6 s, away 0.3 s again.
+        for back_for in (0.6, None):
+            d.kill_sound()
+            time.sleep(0.3)
+            d.restart_sound()
+            if back_for:
+                time.sleep(back_for)
         heard = d.record()
         lengths = lengths_of(heard.wait_for_phrases(1))
         expect(heard_as(lengths, ["Spell Word cat"]), f"heard from the new server {lengths}")
@@ -254,6 +259,34 @@ def sound_server_restarts():
         d.game_err.seek(0)
         said = [line for line in d.game_err.read().splitlines() if line.strip()]
         expect(len(said) == 1 and "sound" in said[0], f"standard error said {said}")
+
+
+def suspended_device():
+    """The sound device suspended in the middle of a prompt (as pasuspender or a laptop's power
+    management do): a click on Stop a second later is answered within three seconds, and once the
+    device plays again so does the game."""
+    with Desktop(PROGRAM, CATS) as d:
+        d.launch()
+        heard = d.record()
+        d.click(d.find("push button", "Start"))
+        wait_for(lambda: heard.phrases(), what="the prompt to begin")
+        d._run(["pactl", "suspend-sink", "desktop_null", "1"], check=True)
+        time.sleep(1.0)  # the fault staged: the player waits a second, then gives up
+        results = d.find("list", "Results")
+        clicked = time.monotonic()
+        d.click(d.find("push button", "Stop"))
+        wait_for(lambda: has(results, "showing"), timeout=30, what="the results")
+        took = time.monotonic() - clicked
+        print(f"Stop answered {took:.2f} s after the click, the device suspended")
+        expect(took < 3, f"Stop took {took:.2f} s")
+        d._run(["pactl", "suspend-sink", "desktop_null", "0"], check=True)
+        heard = d.record()
+        d.click(d.find("push button", "Start"))
+        # What the stalled stream still held (a few milliseconds) may sound as the device wakes;
+        # then the new prompt, whole.
+        lengths = lengths_of(heard.wait_for_phrases(1))
+        expect(heard_as(lengths[-1:], ["Spell Word cat"]),
+               f"heard after the device came back {lengths}")
 
 
 def speech_service_dies():
@@ -731,5 +764,5 @@ if __name__ == "__main__":
                                        readable_in_a_high_contrast_theme,
                                        buttons_whole_at_fractional_scales, large_text,
                                        window_in_its_frame, window_without_a_frame, wayland,
-                                       opens_on_screen, ending_cancels_speech,
+                                       opens_on_screen, ending_cancels_speech, suspended_device,
                                        screen_reader, missing_list, installed)})
