@@ -391,6 +391,34 @@ def ending_cancels_speech():
             service.stop()
 
 
+def speech_service_frozen_mid_word():
+    """Beside a screen reader, the speech service frozen for three seconds 0.4 s into a prompt:
+    the game's own voice says the prompt, and when the service wakes it says nothing more of it,
+    so the two voices never sound at once and the word is heard once."""
+    with Desktop(PROGRAM, "responsibilities\n" * 12, screen_reader="flag") as d:
+        d.launch()
+        level = d.find("spin button", description="starting level")
+        atspi().Value.set_current_value(level, 6)
+        wait_for(lambda: level.get_name() == "Level 6", what="the level set to 6")
+        own, service = d.record(), d.record("reader_null")
+        d.click(d.find("push button", "Start"))
+        begun = wait_for(lambda: service.phrases(), what="the prompt through the service")[0][0]
+        wait_for(lambda: len(service.samples()) / RATE >= begun + 0.4, what="0.4 s of it")
+        d.signal_service(signal.SIGSTOP)
+        time.sleep(3.0)  # the fault staged: frozen this long
+        d.signal_service(signal.SIGCONT)
+        said = own.wait_for_phrases(1, quiet=1.0, timeout=20)
+        heard_own, heard_service = own.phrases(), service.phrases()
+        print(f"own voice {lengths_of(heard_own)}, service {lengths_of(heard_service)}, at once "
+              f"{overlap(heard_own, heard_service):.3f} s")
+        expect(heard_as(lengths_of(said), ["Spell Word responsibilities"]),
+               f"the game's own voice said {lengths_of(said)}")
+        expect(overlap(heard_own, heard_service) < 0.05,
+               f"both voices at once for {overlap(heard_own, heard_service):.3f} s")
+        after = sum(e - max(b, said[0][0]) for b, e in heard_service if e > said[0][0])
+        expect(after < 0.1, f"the service said {after:.2f} s more once the game's voice spoke")
+
+
 def luminance(rgb):
     def linear(c):
         c /= 255
@@ -765,4 +793,5 @@ if __name__ == "__main__":
                                        buttons_whole_at_fractional_scales, large_text,
                                        window_in_its_frame, window_without_a_frame, wayland,
                                        opens_on_screen, ending_cancels_speech, suspended_device,
+                                       speech_service_frozen_mid_word,
                                        screen_reader, missing_list, installed)})
