@@ -17,6 +17,7 @@
 #include "platform/QtServices.h"
 #include "runtime/Random.h"
 #include "speech/FliteSynth.h"
+#include "speech/Pacing.h"
 #include "speech/PulseOutput.h"
 #include "speech/SpeechVoice.h"
 #include "support/SoundCapture.h"
@@ -43,18 +44,21 @@ double median(std::vector<double> v) {
     return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// Milliseconds of silence heard between phrase a and phrase b in a recording of both, less the
-// silence already in their samples (a's tail and b's lead); negative when b was not found.
-double extraSilenceMs(const std::vector<std::int16_t>& heard, const speech::Pcm& a,
-                      const speech::Pcm& b) {
-    const std::size_t aOn = firstAudible(a.samples), aOff = lastAudible(a.samples);
-    const std::size_t bOn = firstAudible(b.samples);
-    const std::size_t heardA = firstAudible(heard);
-    const std::size_t heardAEnd = heardA + (aOff - aOn);
-    const std::size_t heardB = firstAudible(heard, heardAEnd + 1);
-    if (heardA >= heard.size() || heardB >= heard.size()) return -1;
-    const double inSamples = double(a.samples.size() - 1 - aOff) + double(bOn);
-    return (double(heardB - heardAEnd) - inSamples) * 1000.0 / speech::Pcm().sampleRate;
+// Milliseconds of silence heard between the first phrase and the next sound in a recording of
+// both (the first two stretches of sound split by 50 ms of silence), less the silence meant to be
+// there (`meantMs`); negative when there was no second sound.
+double extraSilenceMs(const std::vector<std::int16_t>& heard, double meantMs) {
+    const auto spans = testsupport::soundSpans(heard, std::size_t(speech::Pcm().sampleRate / 20));
+    if (spans.size() < 2) return -1;
+    return double(spans[1].begin - spans[0].end) * 1000.0 / speech::Pcm().sampleRate - meantMs;
+}
+
+// The silence two phrases' samples hold between them, played one after the other: the first's
+// tail after its last audible sample and the second's lead before its first.
+double silenceInSamplesMs(const speech::Pcm& a, const speech::Pcm& b) {
+    return (double(a.samples.size() - 1 - lastAudible(a.samples)) +
+            double(firstAudible(b.samples))) *
+           1000.0 / a.sampleRate;
 }
 
 void writeWav(const QString& path, const speech::Pcm& pcm) {
@@ -112,7 +116,8 @@ void measureSilence(int repetitions) {
         voice.Speak(first, 0);
         voice.Speak(second, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        ours.push_back(extraSilenceMs(capture.stop(), a, b));
+        // The voice keeps the beat between plainly heard sounds itself.
+        ours.push_back(extraSilenceMs(capture.stop(), speech::PauseMs));
     }
     // A stream left open would hold the server to its short latency, helping paplay.
     output.close();
@@ -128,12 +133,10 @@ void measureSilence(int repetitions) {
         if (std::system(command.constData()) != 0)
             std::fprintf(stderr, "bench_speech: paplay failed\n");
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        paplay.push_back(extraSilenceMs(capture.stop(), a, b));
+        paplay.push_back(extraSilenceMs(capture.stop(), silenceInSamplesMs(a, b)));
     }
-    const double inSamples =
-        (double(a.samples.size() - 1 - lastAudible(a.samples)) + double(firstAudible(b.samples))) *
-        1000.0 / a.sampleRate;
-    std::printf("synth_silence_ms=%.1f\n", inSamples);
+    std::printf("beat_ms=%d\n", speech::PauseMs);
+    std::printf("synth_silence_ms=%.1f\n", silenceInSamplesMs(a, b));
     std::printf("extra_silence_ms=%.1f\n", median(ours));
     std::printf("paplay_extra_silence_ms=%.1f\n", median(paplay));
 }
@@ -157,7 +160,11 @@ void measureVerdict(int repetitions) {
     platform::EventLoopWaiter waiter{services.gate()};
     commands.Form_Load(
         [&]() -> std::unique_ptr<speech::Voice> {
-            return std::make_unique<speech::SpeechVoice>(synth, output, waiter);
+            // As the game does: the verdicts made ready ahead, so none is made on Enter.
+            auto voice = std::make_unique<speech::SpeechVoice>(synth, output, waiter);
+            voice->prepare(
+                {speech::Phrase::Correct, speech::Phrase::Wrong, speech::Phrase::Praise});
+            return voice;
         },
         dir.filePath("Words.txt"));
     QApplication::processEvents();
@@ -169,8 +176,6 @@ void measureVerdict(int repetitions) {
         QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
         QApplication::sendEvent(view.entry(), &up);
     };
-    const speech::Pcm verdict = synth.synthesize(speech::Phrase::Correct);
-    const speech::Pcm prompt = synth.synthesize(speech::Phrase::SpellWord + "cat");
     std::vector<double> delays, silences;
     for (int i = 0; i < repetitions && i < 9; ++i) {
         press(Qt::Key_C, "c");
@@ -181,7 +186,7 @@ void measureVerdict(int repetitions) {
         const Clock::time_point enter = Clock::now();
         press(Qt::Key_Return, "\r");  // returns after the verdict and the next prompt
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        silences.push_back(extraSilenceMs(capture.stop(), verdict, prompt));
+        silences.push_back(extraSilenceMs(capture.stop(), speech::PauseMs));
         if (output.handedOver.size() > before) {
             delays.push_back(
                 std::chrono::duration<double, std::milli>(output.handedOver[before] - enter)

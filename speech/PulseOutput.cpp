@@ -9,8 +9,10 @@
 #include <QByteArray>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -96,9 +98,55 @@ struct PulseOutput::Link {
     QString lastError;
     std::atomic<int> phase{Idle};
     std::atomic<Clock::rep> since{0};
-    // Given up on by the caller: the call under way plays nothing more once it is back.
+    // Given up on by the caller: the call under way plays nothing more once it is back, and the
+    // thread then ends.
     std::atomic<bool> abandoned{false};
+
+    // The calls run on one thread of the link's own, started with the first and kept for the
+    // next, so a phrase starts without a thread being made for it.
+    void post(const std::shared_ptr<Link>& self, std::function<void()> call);
+    void quit();
+
+  private:
+    void serve();
+    std::mutex callsLock;
+    std::condition_variable callsReady;
+    std::deque<std::function<void()>> calls;
+    std::shared_ptr<Link> keptAlive;  // the thread's hold on its link, while it runs
+    bool quitting = false;
 };
+
+void PulseOutput::Link::post(const std::shared_ptr<Link>& self, std::function<void()> call) {
+    const std::lock_guard<std::mutex> one(callsLock);
+    calls.push_back(std::move(call));
+    if (!keptAlive) {
+        keptAlive = self;
+        std::thread([this] { serve(); }).detach();
+    }
+    callsReady.notify_one();
+}
+
+void PulseOutput::Link::quit() {
+    const std::lock_guard<std::mutex> one(callsLock);
+    quitting = true;
+    callsReady.notify_one();
+}
+
+void PulseOutput::Link::serve() {
+    std::unique_lock<std::mutex> lock(callsLock);
+    for (;;) {
+        callsReady.wait(lock, [this] { return quitting || abandoned || !calls.empty(); });
+        if (quitting || abandoned) break;
+        std::function<void()> call = std::move(calls.front());
+        calls.pop_front();
+        lock.unlock();
+        call();
+        lock.lock();
+    }
+    // The link goes with its thread's hold on it, unless the output still has it.
+    std::shared_ptr<Link> last = std::move(keptAlive);
+    lock.unlock();
+}
 
 PulseOutput::Loader PulseOutput::defaultLoader() { return &PulseLibrary::Get; }
 
@@ -106,7 +154,9 @@ PulseOutput::PulseOutput(QString server, Loader load)
     : server_(std::move(server)), load_(load), silence_(std::make_shared<Silence>()) {}
 
 // A call still under way keeps its connection, and finishes on its own thread.
-PulseOutput::~PulseOutput() = default;
+PulseOutput::~PulseOutput() {
+    if (link_) link_->quit();
+}
 
 std::shared_ptr<PulseOutput::Link> PulseOutput::link() {
     if (!link_) link_ = std::make_shared<Link>(server_, load_);
@@ -127,11 +177,11 @@ bool PulseOutput::open(int sampleRate) {
 void PulseOutput::openInBackground(int sampleRate) {
     const auto l = link();
     l->enter(Link::Connecting);
-    std::thread([l, silence = silence_, sampleRate] {
+    l->post(l, [l = l.get(), silence = silence_, sampleRate] {
         const std::lock_guard<std::mutex> one(l->busy);
         if (!l->connect(sampleRate)) silence->gone(l->lastError);
         l->enter(Link::Idle);
-    }).detach();
+    });
 }
 
 bool PulseOutput::connected() const {
@@ -258,12 +308,11 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     if (pcm.samples.empty()) return;
     const auto l = link();
     auto phrase = std::make_shared<const Pcm>(pcm);
-    std::promise<Link::Outcome> promise;
-    std::future<Link::Outcome> result = promise.get_future();
-    std::thread([l, phrase, stop, patience = reconnectPatience,
-                 promise = std::move(promise)]() mutable {
-        promise.set_value(l->play(*phrase, stop, patience));
-    }).detach();
+    auto promise = std::make_shared<std::promise<Link::Outcome>>();
+    std::future<Link::Outcome> result = promise->get_future();
+    l->post(l, [l = l.get(), phrase, stop, patience = reconnectPatience, promise] {
+        promise->set_value(l->play(*phrase, stop, patience));
+    });
     // Each step of the call is given its time: a connect as long as a server may take to come
     // back, the phrase its own length; a margin on top. A device that does not play (suspended,
     // stalled) never lets the call return: the phrase is then over, as if silent, the call is

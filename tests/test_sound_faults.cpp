@@ -57,19 +57,27 @@ class PrivateServer {
     QProcess server_;
 };
 
+// The test's own server running, an output connected to it, and every silence it reports.
+class Served : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        server.start();
+        out.onSilence([this](const QString& why) { silences << why; });
+        ASSERT_TRUE(out.open(16000));
+    }
+
+    TempDir dir;
+    PrivateServer server{dir};
+    speech::FliteSynth synth;
+    // Two seconds long: the faults strike half a second in.
+    const speech::Pcm phrase = synth.synthesize("Spell Word responsibility");
+    speech::PulseOutput out{server.address()};
+    QStringList silences;
+};
+
 }  // namespace
 
-TEST(SoundFaults, AServerRestartedMidPhraseIsWaitedForAndThePhraseSaidAgainWhole) {
-    TempDir dir;
-    PrivateServer server(dir);
-    server.start();
-    speech::FliteSynth synth;
-    // Two seconds long: the server is lost half a second in.
-    const speech::Pcm phrase = synth.synthesize("Spell Word responsibility");
-    speech::PulseOutput out(server.address());
-    QStringList silences;
-    out.onSilence([&](const QString& why) { silences << why; });
-    ASSERT_TRUE(out.open(16000));
+TEST_F(Served, AServerRestartedMidPhraseIsWaitedForAndThePhraseSaidAgainWhole) {
     for (const int awayMs : {130, 1000}) {
         SCOPED_TRACE(awayMs);
         std::thread restarter([&] {
@@ -132,16 +140,7 @@ TEST(SoundFaults, AServerGoneForGoodLeavesTheGameSilentUntilItIsBack) {
     EXPECT_EQ(silences.size(), 1);
 }
 
-TEST(SoundFaults, ASuspendedDeviceHoldsAPhraseNoLongerThanItsLengthAndAMargin) {
-    TempDir dir;
-    PrivateServer server(dir);
-    server.start();
-    speech::FliteSynth synth;
-    const speech::Pcm phrase = synth.synthesize("Spell Word responsibility");
-    speech::PulseOutput out(server.address());
-    QStringList silences;
-    out.onSilence([&](const QString& why) { silences << why; });
-    ASSERT_TRUE(out.open(16000));
+TEST_F(Served, ASuspendedDeviceHoldsAPhraseNoLongerThanItsLengthAndAMargin) {
     std::thread suspender([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         server.suspend(true);
