@@ -30,9 +30,9 @@ cst_voice* rms() {
 }
 }  // namespace
 
-FliteSynth::FliteSynth() : voice_(rms()) {
-    if (!voice_) throw ::runtime::RuntimeError(::runtime::Err::AutomationError);
-}
+// The voice is made ready with the first phrase, after the window's first frame: its tables
+// are megabytes that start-up would otherwise read in.
+FliteSynth::FliteSynth() = default;
 
 Pcm FliteSynth::synthesize(const QString& text, bool paced) {
     Pcm pcm;
@@ -43,6 +43,8 @@ Pcm FliteSynth::synthesize(const QString& text, bool paced) {
     // The voice draws the noise of its unvoiced sounds from the C library's rand(): seeded the
     // same each time, a phrase sounds the same each time (Say Again repeats it exactly).
     std::srand(1);
+    if (!voice_) voice_ = rms();
+    if (!voice_) throw ::runtime::RuntimeError(::runtime::Err::AutomationError);
     cst_wave* wave = flite_text_to_wave(plain.constData(), voice_);
     if (!wave) return pcm;
     pcm.sampleRate = wave->sample_rate;

@@ -27,7 +27,7 @@ class FliteSynth {
     static constexpr double MaxSeconds = 20;
 
   private:
-    cst_voice_struct* voice_;
+    cst_voice_struct* voice_ = nullptr;
     std::mutex engine_;
 };
 
