@@ -211,11 +211,12 @@ class Desktop:
         """Waits until what Orca has said since utterance `since` satisfies predicate(text).
         Orca reacts to the program's events in its own time, and in a headless session can lag
         one event behind, until another comes: so this waits on what it says, and while it waits
-        presses Shift now and then, which the program ignores and Orca echoes."""
+        presses Shift every half second, which the program ignores and Orca echoes (every two
+        seconds, each wait cost two seconds at least)."""
         deadline = time.monotonic() + timeout
         while True:
             try:
-                return wait_for(lambda: predicate(" ".join(self.reader_said()[since:])), 2.0)
+                return wait_for(lambda: predicate(" ".join(self.reader_said()[since:])), 0.5)
             except AssertionError:
                 if time.monotonic() > deadline:
                     raise AssertionError(f"timed out after {timeout} s waiting for the screen "
