@@ -10,13 +10,13 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <QTest>
 #include <signal.h>
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QList>
 #include <QStringList>
+#include <QTest>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
