@@ -200,8 +200,6 @@ class Window : public QObject {
     // keeps its design client size, as a window opens; a side it has sized keeps that size, and
     // its client area gives way to the frame.
     void setFrame(float width, float height);
-    float FrameWidth() const { return frameWidth_; }
-    float FrameHeight() const { return frameHeight_; }
 
     // Where the user or the window manager has put the window; the platform reports it.
     void PlacedAt(float left, float top);

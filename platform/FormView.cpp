@@ -20,8 +20,6 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QColor>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>

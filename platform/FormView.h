@@ -40,8 +40,6 @@ class FormView final : public QWidget {
     QPushButton* stopButton() const { return stop_; }
     QPushButton* sayAgainButton() const { return sayAgain_; }
     ResultsList* results() const { return results_; }
-    // How the layout's twips are drawn on the window's screen now.
-    const Twips& twips() const { return twips_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -17,7 +17,6 @@ class Twips {
     // The screen's logical DPI; 96 with no screen.
     static Twips on(const QScreen* screen);
 
-    double dpi() const { return dpi_; }
     int px(double twips) const;
     float fromPx(double px) const { return float(px * 1440.0 / dpi_); }
     // A font's size in pixels at this DPI.

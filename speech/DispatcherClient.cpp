@@ -47,6 +47,11 @@ std::string serviceAddress() {
     return address ? address : "";
 }
 
+// The service's socket as it is now: a service started anew makes it anew.
+SocketIdentity serviceSocket() {
+    return SocketIdentity::of(SsipConnection::socketPath(serviceAddress()));
+}
+
 }  // namespace
 
 DispatcherClient::DispatcherClient(Waiter& waiter) : waiter_(waiter) {}
@@ -154,7 +159,7 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
 
 bool DispatcherClient::worthAsking() const {
     if (!lastFailure_) return true;
-    const SocketIdentity now = SocketIdentity::of(SsipConnection::socketPath(serviceAddress()));
+    const SocketIdentity now = serviceSocket();
     if (!lastFailure_->frozen) return now.exists;
     return now != lastFailure_->socket || Clock::now() - lastFailure_->when >= RetryFrozenAfter;
 }
@@ -170,8 +175,7 @@ bool DispatcherClient::speak(const QString& text) {
     if (outcome == Outcome::Stopped || cancel.stop_requested()) return true;
     if (outcome != Outcome::Heard) {
         connection_.close();
-        lastFailure_ = Failure{Clock::now(), outcome == Outcome::Frozen,
-                               SocketIdentity::of(SsipConnection::socketPath(serviceAddress()))};
+        lastFailure_ = Failure{Clock::now(), outcome == Outcome::Frozen, serviceSocket()};
         return false;
     }
     lastFailure_.reset();

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <optional>
 #include <stop_token>
-#include <string>
 
 namespace speech {
 
