@@ -20,6 +20,7 @@ const PulseLibrary* load() {
                           bindSymbol(library, "pa_simple_write", api.simple_write) &&
                           bindSymbol(library, "pa_simple_drain", api.simple_drain) &&
                           bindSymbol(library, "pa_simple_flush", api.simple_flush) &&
+                          bindSymbol(library, "pa_simple_get_latency", api.simple_get_latency) &&
                           bindSymbol(library, "pa_strerror", api.strerror) &&
                           bindSymbol(library, "pa_usec_to_bytes", api.usec_to_bytes);
     return complete ? &api : nullptr;

@@ -19,6 +19,7 @@ struct PulseLibrary {
     decltype(&pa_simple_write) simple_write;
     decltype(&pa_simple_drain) simple_drain;
     decltype(&pa_simple_flush) simple_flush;
+    decltype(&pa_simple_get_latency) simple_get_latency;
     const char* (*strerror)(int error);
     std::size_t (*usec_to_bytes)(pa_usec_t t, const pa_sample_spec* format);
 

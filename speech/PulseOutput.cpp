@@ -213,15 +213,17 @@ bool PulseOutput::Link::connect(int sampleRate) {
     format.format = PA_SAMPLE_S16LE;
     format.rate = std::uint32_t(sampleRate);
     format.channels = 1;
-    // A short buffer: playback starts as soon as the first samples arrive, and drain returns soon
-    // after the last is heard. 60 ms rides out the writer being held up while both cores are
-    // busy (20 ms ran dry mid-word under a build); the first sample is still heard about 12 ms
-    // after Enter, and the pause between phrases grows by a few milliseconds.
+    // The whole phrase goes to the server at once: trickled in 60 ms ahead of the device, it
+    // broke off mid-word whenever a loaded machine held the program up for longer. The device's
+    // buffer stays 15 ms, so the first sample is heard as soon as before and a drain returns as
+    // the last is heard; the server makes it half of the target length less two minimum requests,
+    // hence the request of almost half the target. Playback starts with the first sample written.
+    constexpr pa_usec_t queued = 2000 * 1000, device = 15 * 1000;
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa->usec_to_bytes(60 * 1000, &format));
-    attr.prebuf = std::uint32_t(-1);
-    attr.minreq = std::uint32_t(-1);
+    attr.tlength = std::uint32_t(pa->usec_to_bytes(queued, &format));
+    attr.minreq = std::uint32_t(pa->usec_to_bytes(queued / 2 - device, &format));
+    attr.prebuf = sizeof(std::int16_t);  // one frame
     attr.fragsize = std::uint32_t(-1);
     const QByteArray name = server.toLocal8Bit();
     int error = 0;
@@ -250,15 +252,28 @@ void PulseOutput::Link::disconnect() {
 }
 
 bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
-    // In slices of 50 ms, so a stop request is noticed while the phrase plays.
+    const auto stopped = [&] { return stop.stop_requested() || abandoned; };
+    // In slices, so that a stop is noticed even while a phrase longer than the server holds waits
+    // for room.
     const std::size_t slice = std::size_t(std::max(1, pcm.sampleRate / 20));
     for (std::size_t at = 0; at < pcm.samples.size(); at += slice) {
-        if (stop.stop_requested() || abandoned) return pa->simple_flush(stream, &error) >= 0;
+        if (stopped()) return pa->simple_flush(stream, &error) >= 0;
         const std::size_t n = std::min(slice, pcm.samples.size() - at);
         if (pa->simple_write(stream, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
             0) {
             return false;
         }
+    }
+    // A drain cannot be cut short, so it waits only for the last few milliseconds; until then a
+    // stop is looked for while the server plays what it holds.
+    constexpr pa_usec_t drainWithin = 30 * 1000;
+    for (;;) {
+        if (stopped()) return pa->simple_flush(stream, &error) >= 0;
+        const pa_usec_t left = pa->simple_get_latency(stream, &error);
+        if (left == pa_usec_t(-1)) return false;
+        if (left <= drainWithin) break;
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(std::min<pa_usec_t>(left - drainWithin, 10 * 1000)));
     }
     return pa->simple_drain(stream, &error) >= 0;
 }

@@ -220,12 +220,13 @@ int fakeDrain(pa_simple*, int* error) {
     return faults.failingDrains.count(++faults.drains) ? (*error = 1, -1) : 0;
 }
 int fakeFlush(pa_simple*, int*) { return 0; }
+pa_usec_t fakeLatency(pa_simple*, int*) { return 0; }
 void fakeFree(pa_simple*) {}
 const char* fakeError(int) { return "forced"; }
 std::size_t fakeBytes(pa_usec_t, const pa_sample_spec*) { return 1920; }
 const speech::PulseLibrary* faultyLibrary() {
-    static const speech::PulseLibrary api{fakeNew,   fakeFree,  fakeWrite, fakeDrain,
-                                          fakeFlush, fakeError, fakeBytes};
+    static const speech::PulseLibrary api{fakeNew,   fakeFree,    fakeWrite, fakeDrain,
+                                          fakeFlush, fakeLatency, fakeError, fakeBytes};
     return &api;
 }
 

@@ -194,6 +194,21 @@ def double_click_on_start():
         expect(not has(d.find("list", "Results"), "showing"), "no results shown")
 
 
+def held_up_mid_word():
+    """The program held up for a third of a second in the middle of a prompt, as a busy machine
+    holds it: the prompt is heard whole all the same, and so is the game after it."""
+    with Desktop(PROGRAM, CATS) as d:
+        d.launch()
+        heard = d.record()
+        d.click(d.find("push button", "Start"))
+        wait_for(lambda: heard.phrases(), what="the prompt to begin")
+        d.game.send_signal(signal.SIGSTOP)
+        time.sleep(0.3)  # the fault staged: how long a loaded machine may leave it unscheduled
+        d.game.send_signal(signal.SIGCONT)
+        heard.wait_for_phrases(1)
+        answer_the_first_word_right(d, heard)
+
+
 def tooltip_during_a_word():
     """A tooltip that times out while a word is spoken leaves the word whole."""
     with Desktop(PROGRAM, CATS) as d:
@@ -786,7 +801,8 @@ def installed():
 if __name__ == "__main__":
     run_cases({f.__name__: f for f in (start_window, game_longer_than_the_list,
                                        word_never_in_the_tree, double_click_on_start,
-                                       tooltip_during_a_word, closing_mid_word, sound_server_restarts,
+                                       held_up_mid_word, tooltip_during_a_word, closing_mid_word,
+                                       sound_server_restarts,
                                        speech_service_dies, speech_service_freezes,
                                        readable_in_the_default_theme, readable_in_a_dark_theme,
                                        readable_in_a_high_contrast_theme,
