@@ -35,6 +35,17 @@ void waitSilently(Clock::duration length, const std::stop_token& stop) {
     }
 }
 
+// How the stream is buffered. A phrase was once trickled in 60 ms ahead of the device, and broke
+// off mid-word whenever a loaded machine held the program up for longer; now the program keeps
+// up to two seconds ahead, a whole phrase of all but the longest words. The device's own buffer
+// stays 15 ms, so the first sample is heard as soon as before and a drain returns as the last is
+// heard. The server makes that buffer half of the target length less two minimum requests, hence
+// a request of almost half the target, and it asks for more once that much is missing: so the
+// program never writes more than half the target ahead, and a write never waits for room.
+constexpr pa_usec_t TargetUs = 4'000'000, DeviceUs = 15'000, AheadUs = TargetUs / 2;
+// A drain cannot be cut short, so it is left only the last few milliseconds.
+constexpr pa_usec_t DrainWithinUs = 30'000;
+
 Clock::duration lengthOf(const Pcm& pcm) {
     return std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(pcm.seconds()));
@@ -213,17 +224,11 @@ bool PulseOutput::Link::connect(int sampleRate) {
     format.format = PA_SAMPLE_S16LE;
     format.rate = std::uint32_t(sampleRate);
     format.channels = 1;
-    // The whole phrase goes to the server at once: trickled in 60 ms ahead of the device, it
-    // broke off mid-word whenever a loaded machine held the program up for longer. The device's
-    // buffer stays 15 ms, so the first sample is heard as soon as before and a drain returns as
-    // the last is heard; the server makes it half of the target length less two minimum requests,
-    // hence the request of almost half the target. Playback starts with the first sample written.
-    constexpr pa_usec_t queued = 2000 * 1000, device = 15 * 1000;
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa->usec_to_bytes(queued, &format));
-    attr.minreq = std::uint32_t(pa->usec_to_bytes(queued / 2 - device, &format));
-    attr.prebuf = sizeof(std::int16_t);  // one frame
+    attr.tlength = std::uint32_t(pa->usec_to_bytes(TargetUs, &format));
+    attr.minreq = std::uint32_t(pa->usec_to_bytes(TargetUs / 2 - DeviceUs, &format));
+    attr.prebuf = sizeof(std::int16_t);  // one frame: playback starts with the first sample
     attr.fragsize = std::uint32_t(-1);
     const QByteArray name = server.toLocal8Bit();
     int error = 0;
@@ -252,29 +257,33 @@ void PulseOutput::Link::disconnect() {
 }
 
 bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
-    const auto stopped = [&] { return stop.stop_requested() || abandoned; };
-    // In slices, so that a stop is noticed even while a phrase longer than the server holds waits
-    // for room.
+    enum Waited { Played, Stopped, Failed };
+    // Until the server has no more than `left` still to play; a stop is looked for meanwhile.
+    const auto playDownTo = [&](pa_usec_t left) {
+        for (;;) {
+            if (stop.stop_requested() || abandoned) return Stopped;
+            const pa_usec_t now = pa->simple_get_latency(stream, &error);
+            if (now == pa_usec_t(-1)) return Failed;
+            if (now <= left) return Played;
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(std::min<pa_usec_t>(now - left, 10'000)));
+        }
+    };
+    const auto ended = [&](Waited w) {
+        return w == Stopped ? pa->simple_flush(stream, &error) >= 0 : false;
+    };
     const std::size_t slice = std::size_t(std::max(1, pcm.sampleRate / 20));
     for (std::size_t at = 0; at < pcm.samples.size(); at += slice) {
-        if (stopped()) return pa->simple_flush(stream, &error) >= 0;
         const std::size_t n = std::min(slice, pcm.samples.size() - at);
+        const Waited w = playDownTo(AheadUs - pa_usec_t(n) * 1'000'000 / pcm.sampleRate);
+        if (w != Played) return ended(w);
         if (pa->simple_write(stream, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
             0) {
             return false;
         }
     }
-    // A drain cannot be cut short, so it waits only for the last few milliseconds; until then a
-    // stop is looked for while the server plays what it holds.
-    constexpr pa_usec_t drainWithin = 30 * 1000;
-    for (;;) {
-        if (stopped()) return pa->simple_flush(stream, &error) >= 0;
-        const pa_usec_t left = pa->simple_get_latency(stream, &error);
-        if (left == pa_usec_t(-1)) return false;
-        if (left <= drainWithin) break;
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(std::min<pa_usec_t>(left - drainWithin, 10 * 1000)));
-    }
+    const Waited w = playDownTo(DrainWithinUs);
+    if (w != Played) return ended(w);
     return pa->simple_drain(stream, &error) >= 0;
 }
 

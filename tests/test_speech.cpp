@@ -16,6 +16,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <stop_token>
+#include <thread>
 
 using namespace testsupport;
 using Clock = std::chrono::steady_clock;
@@ -101,6 +103,27 @@ TEST(PulseOutput, PlaysThePhraseToTheEndBeforeReturning) {
         return spans.size() == 1 ? double(spans[0].end - spans[0].begin) / SoundCapture::Rate : -1;
     };
     EXPECT_NEAR(loudSeconds(heard), loudSeconds(pcm.samples), 0.05);
+}
+
+TEST(PulseOutput, AStopCutsShortEvenAPhraseLongerThanTheServerIsHandedAtOnce) {
+    ASSERT_FALSE(testSoundServer().isEmpty());
+    speech::FliteSynth synth;
+    const auto pcm = synth.synthesize("Spell Word telecommunications, telecommunications");
+    ASSERT_GT(pcm.seconds(), 3.0);
+    speech::PulseOutput out;
+    ASSERT_TRUE(out.open(pcm.sampleRate));
+    SoundCapture capture;
+    std::stop_source stop;
+    std::thread playing([&] { out.play(pcm, stop.get_token()); });
+    for (int i = 0; i < 500 && !capture.heardSound(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    stop.request_stop();
+    playing.join();
+    const auto heard = capture.stop();
+    ASSERT_LT(firstAudible(heard), heard.size()) << "the phrase began";
+    // Heard for a moment, not until the program had written the rest of the phrase.
+    EXPECT_LT(double(lastAudible(heard) - firstAudible(heard)) / SoundCapture::Rate, 0.5);
 }
 
 TEST(PulseOutput, WithoutAServerTheGameGoesOnInSilenceAtTheSamePace) {
