@@ -258,10 +258,14 @@ void PulseOutput::Link::disconnect() {
 
 bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
     enum Waited { Played, Stopped, Failed };
+    const auto stopped = [&] { return stop.stop_requested() || abandoned; };
+    const auto us = [&](std::size_t samples) {
+        return pa_usec_t(samples) * 1'000'000 / pa_usec_t(pcm.sampleRate);
+    };
     // Until the server has no more than `left` still to play; a stop is looked for meanwhile.
     const auto playDownTo = [&](pa_usec_t left) {
         for (;;) {
-            if (stop.stop_requested() || abandoned) return Stopped;
+            if (stopped()) return Stopped;
             const pa_usec_t now = pa->simple_get_latency(stream, &error);
             if (now == pa_usec_t(-1)) return Failed;
             if (now <= left) return Played;
@@ -275,7 +279,10 @@ bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, in
     const std::size_t slice = std::size_t(std::max(1, pcm.sampleRate / 20));
     for (std::size_t at = 0; at < pcm.samples.size(); at += slice) {
         const std::size_t n = std::min(slice, pcm.samples.size() - at);
-        const Waited w = playDownTo(AheadUs - pa_usec_t(n) * 1'000'000 / pcm.sampleRate);
+        // The phrase's first two seconds fit as they are, since the one before was played out or
+        // flushed; the server is asked how far it has got only beyond them.
+        const Waited w =
+            us(at + n) <= AheadUs ? (stopped() ? Stopped : Played) : playDownTo(AheadUs - us(n));
         if (w != Played) return ended(w);
         if (pa->simple_write(stream, pcm.samples.data() + at, n * sizeof(std::int16_t), &error) <
             0) {
