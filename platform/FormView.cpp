@@ -312,16 +312,15 @@ void FormView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!followingScreen_ && windowHandle()) {
         followingScreen_ = true;
-        connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen* screen) {
+        // The screen it is on, and that screen's DPI as the desktop's text size changes.
+        const auto follow = [this](QScreen* screen) {
             if (screen)
-                connect(
-                    screen, &QScreen::logicalDotsPerInchChanged, this, [this] { followScreen(); },
-                    Qt::UniqueConnection);
+                connect(screen, &QScreen::logicalDotsPerInchChanged, this, &FormView::followScreen,
+                        Qt::UniqueConnection);
             followScreen();
-        });
-        if (QScreen* now = screen())
-            connect(now, &QScreen::logicalDotsPerInchChanged, this, [this] { followScreen(); });
-        followScreen();
+        };
+        connect(windowHandle(), &QWindow::screenChanged, this, follow);
+        follow(screen());
     }
     reportFrame();
 }

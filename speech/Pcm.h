@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -13,6 +15,11 @@ struct Pcm {
     std::vector<std::int16_t> samples;
 
     double seconds() const { return sampleRate > 0 ? double(samples.size()) / sampleRate : 0; }
+    // How long this many of its samples take to play.
+    std::chrono::microseconds timeOf(std::size_t n) const {
+        return std::chrono::microseconds(sampleRate > 0 ? std::int64_t(n) * 1'000'000 / sampleRate
+                                                        : 0);
+    }
 };
 
 }  // namespace speech

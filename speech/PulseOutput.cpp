@@ -46,11 +46,6 @@ constexpr pa_usec_t TargetUs = 4'000'000, DeviceUs = 15'000, AheadUs = TargetUs 
 // A drain cannot be cut short, so it is left only the last few milliseconds.
 constexpr pa_usec_t DrainWithinUs = 30'000;
 
-Clock::duration lengthOf(const Pcm& pcm) {
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(pcm.seconds()));
-}
-
 }  // namespace
 
 // Told once each time the words stop being heard; shared with calls still under way.
@@ -259,9 +254,7 @@ void PulseOutput::Link::disconnect() {
 bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
     enum Waited { Played, Stopped, Failed };
     const auto stopped = [&] { return stop.stop_requested() || abandoned; };
-    const auto us = [&](std::size_t samples) {
-        return pa_usec_t(samples) * 1'000'000 / pa_usec_t(pcm.sampleRate);
-    };
+    const auto us = [&](std::size_t samples) { return pa_usec_t(pcm.timeOf(samples).count()); };
     // Until the server has no more than `left` still to play; a stop is looked for meanwhile.
     const auto playDownTo = [&](pa_usec_t left) {
         for (;;) {
@@ -349,7 +342,7 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     // stalled) never lets the call return: the phrase is then over, as if silent, the call is
     // left to finish on its thread with its connection, and the next phrase connects anew.
     const Clock::time_point began = Clock::now();
-    const Clock::duration length = lengthOf(pcm);
+    const Clock::duration length = pcm.timeOf(pcm.samples.size());
     while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
         const Clock::time_point now = Clock::now();
         const Clock::time_point since{Clock::duration(l->since.load())};

@@ -11,13 +11,6 @@
 
 namespace speech {
 
-namespace {
-std::chrono::steady_clock::duration samplesTime(std::size_t samples, int rate) {
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(rate > 0 ? double(samples) / rate : 0));
-}
-}  // namespace
-
 SpeechVoice::SpeechVoice(FliteSynth& synth, AudioOutput& output, Waiter& waiter)
     : synth_(synth), output_(output), waiter_(waiter) {}
 
@@ -66,11 +59,11 @@ void SpeechVoice::play(const QString& text, bool chained, std::stop_token stop) 
     const SoundExtent heard = heardExtent(pcm);
     if (chained && lastHeard_) {
         std::this_thread::sleep_until(*lastHeard_ + std::chrono::milliseconds(PauseMs) -
-                                      samplesTime(heard.first, pcm.sampleRate));
+                                      pcm.timeOf(heard.first));
     }
     output_.play(pcm, std::move(stop));
     if (heard.first != heard.last) {
-        lastHeard_ = Clock::now() - samplesTime(pcm.samples.size() - heard.last, pcm.sampleRate);
+        lastHeard_ = Clock::now() - pcm.timeOf(pcm.samples.size() - heard.last);
     }
 }
 

@@ -93,6 +93,16 @@ class PrivateSpeechService {
     TempDir dir_;
 };
 
+// The game beside a screen reader: its phrases go to the speech service, and what falls to its
+// own voice is journalled.
+struct BesideAScreenReader {
+    speech::Waiter direct;
+    Journal journal;
+    RecordingVoice own{journal};
+    speech::DispatcherClient service{direct};
+    speech::RoutedVoice voice{own, service, [] { return true; }};
+};
+
 }  // namespace
 
 TEST(RoutedVoice, BesideAScreenReaderTheServiceSpeaksAndSpeakReturnsOnceHeard) {
@@ -179,19 +189,16 @@ TEST(RoutedVoice, AServiceThatIsGoneDiesOrFreezesLeavesThePhraseToTheGamesOwnVoi
 
 TEST(RoutedVoice, APhraseWaitsBehindAnotherProgramsImportantMessage) {
     PrivateSpeechService running;
-    speech::Waiter direct;
-    Journal journal;
-    RecordingVoice own(journal);
-    speech::DispatcherClient service(direct);
-    speech::RoutedVoice voice(own, service, [] { return true; });
+    BesideAScreenReader game;
     SoundCapture capture;
     ASSERT_EQ(std::system("spd-say -P important 'The battery is low. Save your work now, the "
                           "computer will go to sleep in two minutes.' &"),
               0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return capture.heardSound(); }, 10000))
         << "the announcement was not heard";
-    voice.Speak(" correct ", 0);
-    EXPECT_TRUE(journal.spoken().isEmpty()) << "the game's own voice spoke over the announcement";
+    game.voice.Speak(" correct ", 0);
+    EXPECT_TRUE(game.journal.spoken().isEmpty())
+        << "the game's own voice spoke over the announcement";
     // The announcement, then the verdict: two stretches of sound, one after the other.
     EXPECT_EQ(soundSpans(capture.stop(), SoundCapture::Rate * 3 / 10).size(), 2u);
 }
@@ -199,12 +206,8 @@ TEST(RoutedVoice, APhraseWaitsBehindAnotherProgramsImportantMessage) {
 TEST(RoutedVoice, AServiceWhoseSpeechEndsAtOnceWasNotHeard) {
     // The desktop's chosen module ends every message the moment it begins, and nothing sounds.
     PrivateSpeechService running(true);
-    speech::Waiter direct;
-    Journal journal;
-    RecordingVoice own(journal);
-    speech::DispatcherClient service(direct);
-    speech::RoutedVoice voice(own, service, [] { return true; });
-    voice.Speak(" correct ", 0);
-    voice.Speak("Spell Word cat", 0);
-    EXPECT_EQ(journal.spoken(), QStringList({speak(" correct "), speak("Spell Word cat")}));
+    BesideAScreenReader game;
+    game.voice.Speak(" correct ", 0);
+    game.voice.Speak("Spell Word cat", 0);
+    EXPECT_EQ(game.journal.spoken(), QStringList({speak(" correct "), speak("Spell Word cat")}));
 }
