@@ -72,7 +72,12 @@ bool InputGate::eventFilter(QObject* receiver, QEvent* event) {
     if (event == replaying_) return false;
     QWidget* aim = nullptr;
     if (isButton(event->type())) aim = aimOf(static_cast<const QMouseEvent&>(*event));
-    if (holds_ > 0 && isUserInput(event->type())) {
+    // Input that comes while earlier input is still kept joins the line behind it, even between
+    // two phrases of one handler, so a release never overtakes its press.
+    if ((holds_ > 0 || (depth_ > 0 && !kept_.empty())) && isUserInput(event->type())) {
+        // Qt follows the second press of a double-click with a double-click event of its own. The
+        // press and its release are the click; replayed, the pair is clicked again as such.
+        if (event->type() == QEvent::MouseButtonDblClick) return true;
         if (isButton(event->type()) && repeatsAKeptClick(event->type(), aim)) return true;
         Kept kept{receiver, nullptr, std::nullopt, aim};
         if (isMouse(event->type())) {
@@ -98,6 +103,7 @@ QWidget* InputGate::aimOf(const QMouseEvent& event) {
             quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
         (at - lastPress_.at).manhattanLength() <=
             QGuiApplication::styleHints()->startDragDistance();
+    secondClick_ = event.type() == QEvent::MouseButtonPress && secondClick;
     if (event.type() == QEvent::MouseButtonDblClick || secondClick) return lastPress_.aim;
     lastPress_ = {widgetUnder(event.globalPosition()), event.timestamp(), at, true};
     return lastPress_.aim;
@@ -106,15 +112,19 @@ QWidget* InputGate::aimOf(const QMouseEvent& event) {
 bool InputGate::repeatsAKeptClick(QEvent::Type type, QWidget* aim) {
     // A control clicked again and again while a phrase plays (a child at Say Again) is clicked
     // once: the repeats would each say the word again, and hold up what was clicked after them.
+    // A repeat is dropped whole, its press and its release.
     if (type == QEvent::MouseButtonRelease) {
         const bool dropped = aim && aim == repeating_;
         repeating_ = nullptr;
         return dropped;
     }
+    // So is the second click of a double-click, whether or not its first is still kept: its
+    // first may have been handled, and be speaking, by the time it comes.
     const bool kept =
-        aim && std::any_of(kept_.begin(), kept_.end(), [aim](const Kept& k) {
-            return k.aim == aim && isButton(k.type()) && k.type() != QEvent::MouseButtonRelease;
-        });
+        aim && (secondClick_ || std::any_of(kept_.begin(), kept_.end(), [aim](const Kept& k) {
+                    return k.aim == aim && isButton(k.type()) &&
+                           k.type() != QEvent::MouseButtonRelease;
+                }));
     repeating_ = kept ? aim : nullptr;
     return kept;
 }

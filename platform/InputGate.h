@@ -83,6 +83,7 @@ class InputGate final : public QObject {
         bool valid = false;
     } lastPress_;
     QPointer<QWidget> main_;
+    bool secondClick_ = false;  // the last press was the second of a double-click
     // The control whose repeated press was dropped: its release goes too.
     QPointer<QWidget> repeating_;
     int holds_ = 0;

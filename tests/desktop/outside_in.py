@@ -194,6 +194,35 @@ def double_click_on_start():
         expect(not has(d.find("list", "Results"), "showing"), "no results shown")
 
 
+def double_click_on_say_again():
+    """A child's double-click on Say Again while the word is said: the word is said once more,
+    nothing is left pressed, and the answer typed after it is judged."""
+    with Desktop(PROGRAM, CATS) as d:
+        d.launch()
+        heard = d.record()
+        d.click(d.find("push button", "Start"))
+        wait_for(lambda: heard.phrases(), what="the prompt to begin")
+        began = time.monotonic()
+        d.hover(d.find("push button", "Say Again"))
+        # The fault staged: the first click as the prompt ends, the second as the word is said
+        # again for it, 0.3 s later.
+        time.sleep(max(0.0, began + phrase_length(PHRASE_TOOL, "Spell Word cat") - 0.15
+                       - time.monotonic()))
+        d.xdo("click", "--repeat", "2", "--delay", "300", "1")
+        lengths = lengths_of(heard.wait_for_phrases(2))
+        expect(heard_as(lengths, ["Spell Word cat", "cat"]), f"heard {lengths}")
+        expect(not has(d.find("push button", "Say Again"), "pressed"), "Say Again stays pressed")
+        d.type("cat")
+        d.keys("Return")
+        lengths = lengths_of(heard.wait_for_phrases(4))
+        expect(heard_as(lengths, ["Spell Word cat", "cat", " correct ", "Spell Word cat"]),
+               f"heard {lengths}")
+        d.click(d.find("push button", "Stop"))
+        wait_for(lambda: has(d.find("list", "Results"), "showing"), what="the results")
+        expect(results_lines(d) == ["cat  cat  Correct", "1 Correct Out Of 1"],
+               f"results read {results_lines(d)}")
+
+
 def held_up_mid_word():
     """The program held up for a third of a second in the middle of a prompt, as a busy machine
     holds it: the prompt is heard whole all the same, and so is the game after it."""
@@ -801,6 +830,7 @@ def installed():
 if __name__ == "__main__":
     run_cases({f.__name__: f for f in (start_window, game_longer_than_the_list,
                                        word_never_in_the_tree, double_click_on_start,
+                                       double_click_on_say_again,
                                        held_up_mid_word, tooltip_during_a_word, closing_mid_word,
                                        sound_server_restarts,
                                        speech_service_dies, speech_service_freezes,
