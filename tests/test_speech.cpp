@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <stop_token>
 #include <thread>
+#include <vector>
 
 using namespace testsupport;
 using Clock = std::chrono::steady_clock;
@@ -76,6 +77,24 @@ TEST(FliteSynth, APhraseStartsAtOnceEndsWithItsSoundAndLosesNoSoftSound) {
         // The engine padded over a tenth of a second; the game waits no more than LeadMs.
         EXPECT_GT(speech::soundExtent(raw).first, 100 * perMs);
     }
+}
+
+TEST(FliteSynth, OneVoiceSaysAPhraseTheSameEachTimeFromAnyThreadAndLeavesRandAlone) {
+    std::srand(42);
+    const int next = std::rand();
+    std::srand(42);
+    const auto once = speech::FliteSynth().synthesize("Spell Word thumb");
+    EXPECT_EQ(std::rand(), next) << "the program's own rand() sequence was reset";
+    // Two synthesisers at once share the process's one voice, and take turns with it.
+    std::vector<std::vector<std::int16_t>> made(2);
+    std::vector<std::thread> threads;
+    for (auto& samples : made)
+        threads.emplace_back([&samples] {
+            speech::FliteSynth synth;
+            for (int i = 0; i < 4; ++i) samples = synth.synthesize("Spell Word thumb").samples;
+        });
+    for (auto& t : threads) t.join();
+    for (const auto& samples : made) EXPECT_EQ(samples, once.samples);
 }
 
 TEST(FliteSynth, ReadsTextOnlyAsText) {
