@@ -20,6 +20,9 @@ import sys
 import wave
 from concurrent.futures import ProcessPoolExecutor
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from check_words import pronunciations  # noqa: E402
+
 MODEL = "/usr/share/pocketsphinx/model/en-us"
 HUMAN = "/usr/share/pocketsphinx/test/data"
 WORDS = "/usr/share/dict/words"
@@ -31,19 +34,6 @@ FUNCTION_WORDS = set("""a an and the to of in is was he his him had has have be 
     that then there how much might more not it as at by or if do so no its this with were are her
     she they their we you your our us me my i even still very rather unless himself made can could
     would should will shall may must""".split())
-
-
-def pronunciations():
-    """Each word of the recogniser's dictionary with its pronunciations, stress marks dropped."""
-    prons = {}
-    with open(os.path.join(MODEL, "cmudict-en-us.dict"), encoding="latin-1") as f:
-        for line in f:
-            parts = line.split()
-            if not parts:
-                continue
-            word = re.sub(r"\(\d+\)$", "", parts[0])
-            prons.setdefault(word, set()).add(tuple(re.sub(r"\d", "", p) for p in parts[1:]))
-    return prons
 
 
 class Neighbours:
