@@ -59,9 +59,9 @@ int main(int argc, char** argv) {
     auto createVoice = [&]() -> std::unique_ptr<speech::Voice> {
         synth = std::make_unique<speech::FliteSynth>();
         own = std::make_unique<speech::SpeechVoice>(*synth, output, waiter);
-        // Loading the sound library and connecting would slow the window's first frame, even on
-        // another thread; nothing is spoken before the player presses Start. The verdicts are
-        // made ready then too, so the first one is heard at once.
+        // Loading the sound library would slow the window's first frame, even on another
+        // thread; nothing is spoken before the player presses Start, which connects. The
+        // verdicts are made ready then too, so the first one is heard at once.
         platform::afterFirstFrame(view, [&output, &screenReader, ready = own.get()] {
             screenReader.start();
             output.onSilence([](const QString& why) {
@@ -70,13 +70,18 @@ int main(int argc, char** argv) {
                              "until there is one\n",
                              why.toLocal8Bit().constData());
             });
-            output.openInBackground(16000);
+            output.loadInBackground();
             ready->prepare(
                 {speech::Phrase::Correct, speech::Phrase::Wrong, speech::Phrase::Praise});
         });
         return std::make_unique<speech::RoutedVoice>(*own, service,
                                                      [&screenReader] { return screenReader.on(); });
     };
+
+    // Between games nothing is said: the sound device may sleep until the next Start.
+    QObject::connect(&form.ComStop, &app::Control::changed, [&output, &form] {
+        if (!form.ComStop.Visible()) output.rest();
+    });
 
     platform::runGuarded(services, [&] {
         commands.Form_Load(createVoice,

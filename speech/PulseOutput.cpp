@@ -15,6 +15,7 @@
 #include <deque>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -70,21 +71,20 @@ struct PulseOutput::Silence {
     }
 };
 
-// One connection to the server, and the blocking calls made on it, one at a time. What the call
-// under way is doing, and since when, is there for the caller's watchdog to read.
+// One connection to the server, and the blocking calls made on it, one at a time. By when the
+// call under way should be done is there for the caller's watchdog to read: one value, so it is
+// never read half updated.
 struct PulseOutput::Link {
-    enum Phase { Idle, Connecting, Playing };
-
     Link(QString s, Loader l) : server(std::move(s)), load(l) {}
     ~Link() { disconnect(); }
 
-    void enter(Phase p) {
-        since = Clock::now().time_since_epoch().count();
-        phase = p;
-    }
+    // The call under way should be done within `time` from now; a call that sees the device
+    // play moves this on, so only a device that plays nothing for so long is taken for stalled.
+    void dueWithin(Clock::duration time) { due = (Clock::now() + time).time_since_epoch().count(); }
+    void idle() { due = 0; }
     bool connect(int sampleRate);
     void disconnect();
-    bool playOnce(const Pcm& pcm, const std::stop_token& stop, int& error);
+    bool playOnce(const Pcm& pcm, const std::stop_token& stop, Clock::duration margin, int& error);
     bool reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
                          const std::stop_token& stop);
 
@@ -93,7 +93,8 @@ struct PulseOutput::Link {
         Heard heard;
         QString why;
     };
-    Outcome play(const Pcm& pcm, const std::stop_token& stop, std::chrono::milliseconds patience);
+    Outcome play(const Pcm& pcm, const std::stop_token& stop, std::chrono::milliseconds patience,
+                 std::chrono::milliseconds margin);
 
     const QString server;
     const Loader load;
@@ -102,8 +103,11 @@ struct PulseOutput::Link {
     pa_simple* stream = nullptr;
     int rate = 0;
     QString lastError;
-    std::atomic<int> phase{Idle};
-    std::atomic<Clock::rep> since{0};
+    std::atomic<Clock::rep> due{0};  // 0: no call under way
+    // The phrase under way has been played to its last few milliseconds: whatever the call
+    // still waits for (a drain the server answers late), the player has heard it.
+    std::atomic<bool> heardWhole{false};
+
     // Given up on by the caller: the call under way plays nothing more once it is back, and the
     // thread then ends.
     std::atomic<bool> abandoned{false};
@@ -112,6 +116,10 @@ struct PulseOutput::Link {
     // next, so a phrase starts without a thread being made for it.
     void post(const std::shared_ptr<Link>& self, std::function<void()> call);
     void quit();
+    void setRestAfter(std::chrono::milliseconds quiet) {
+        const std::lock_guard<std::mutex> one(callsLock);
+        restAfter = quiet;
+    }
 
   private:
     void serve();
@@ -119,6 +127,8 @@ struct PulseOutput::Link {
     std::condition_variable callsReady;
     std::deque<std::function<void()>> calls;
     std::shared_ptr<Link> keptAlive;  // the thread's hold on its link, while it runs
+    // How long the stream is kept with nothing to play.
+    std::chrono::milliseconds restAfter{60'000};
     bool quitting = false;
 };
 
@@ -141,7 +151,18 @@ void PulseOutput::Link::quit() {
 void PulseOutput::Link::serve() {
     std::unique_lock<std::mutex> lock(callsLock);
     for (;;) {
-        callsReady.wait(lock, [this] { return quitting || abandoned || !calls.empty(); });
+        // A stream held open keeps the sound server, and the device, awake with nothing to play;
+        // after a while with nothing to say it is let go, and the next phrase connects anew.
+        if (!callsReady.wait_for(lock, restAfter,
+                                 [this] { return quitting || abandoned || !calls.empty(); })) {
+            lock.unlock();
+            {
+                const std::lock_guard<std::mutex> one(busy);
+                disconnect();
+            }
+            lock.lock();
+            continue;
+        }
         if (quitting || abandoned) break;
         std::function<void()> call = std::move(calls.front());
         calls.pop_front();
@@ -180,15 +201,23 @@ bool PulseOutput::open(int sampleRate) {
     return l->connect(sampleRate);
 }
 
-void PulseOutput::openInBackground(int sampleRate) {
+void PulseOutput::loadInBackground() {
     const auto l = link();
-    l->enter(Link::Connecting);
-    l->post(l, [l = l.get(), silence = silence_, sampleRate] {
+    l->post(l, [l = l.get()] {
         const std::lock_guard<std::mutex> one(l->busy);
-        if (!l->connect(sampleRate)) silence->gone(l->lastError);
-        l->enter(Link::Idle);
+        if (!l->pa) l->pa = l->load();
     });
 }
+
+void PulseOutput::rest() {
+    if (!link_) return;
+    link_->post(link_, [l = link_.get()] {
+        const std::lock_guard<std::mutex> one(l->busy);
+        l->disconnect();
+    });
+}
+
+void PulseOutput::setRestAfter(std::chrono::milliseconds quiet) { link()->setRestAfter(quiet); }
 
 bool PulseOutput::connected() const {
     if (!link_) return false;
@@ -210,7 +239,7 @@ QString PulseOutput::lastError() const {
 
 bool PulseOutput::Link::connect(int sampleRate) {
     disconnect();
-    pa = load();
+    if (!pa) pa = load();
     if (!pa) {
         lastError = QStringLiteral("the PulseAudio client library is not installed");
         return false;
@@ -234,15 +263,6 @@ bool PulseOutput::Link::connect(int sampleRate) {
         return false;
     }
     rate = sampleRate;
-    // A new stream that starts on a whole phrase can stall for seconds before the server plays
-    // it; a moment of silence written at once gets it running, so the first word is not late.
-    const std::vector<std::int16_t> silence(std::size_t(sampleRate / 10), 0);
-    if (pa->simple_write(stream, silence.data(), silence.size() * sizeof(std::int16_t), &error) <
-        0) {
-        lastError = QString::fromUtf8(pa->strerror(error));
-        disconnect();
-        return false;
-    }
     return true;
 }
 
@@ -251,16 +271,26 @@ void PulseOutput::Link::disconnect() {
     stream = nullptr;
 }
 
-bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, int& error) {
+bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop,
+                                 Clock::duration margin, int& error) {
     enum Waited { Played, Stopped, Failed };
     const auto stopped = [&] { return stop.stop_requested() || abandoned; };
     const auto us = [&](std::size_t samples) { return pa_usec_t(pcm.timeOf(samples).count()); };
+    std::size_t written = 0;
+    std::optional<pa_usec_t> lastLeft;  // what the server had to play when last asked
     // Until the server has no more than `left` still to play; a stop is looked for meanwhile.
+    // Each time the server has less to play than before, the device is playing: the call is
+    // then due once what is left has been heard, and a margin.
     const auto playDownTo = [&](pa_usec_t left) {
         for (;;) {
             if (stopped()) return Stopped;
             const pa_usec_t now = pa->simple_get_latency(stream, &error);
             if (now == pa_usec_t(-1)) return Failed;
+            if (lastLeft && now < *lastLeft) {
+                const pa_usec_t toHear = now + us(pcm.samples.size()) - us(written);
+                dueWithin(std::chrono::microseconds(toHear) + margin);
+            }
+            lastLeft = now;
             if (now <= left) return Played;
             std::this_thread::sleep_for(
                 std::chrono::microseconds(std::min<pa_usec_t>(now - left, 10'000)));
@@ -281,9 +311,12 @@ bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop, in
             0) {
             return false;
         }
+        written = at + n;
+        if (lastLeft) *lastLeft += us(n);
     }
     const Waited w = playDownTo(DrainWithinUs);
     if (w != Played) return ended(w);
+    heardWhole = true;
     return pa->simple_drain(stream, &error) >= 0;
 }
 
@@ -298,30 +331,39 @@ bool PulseOutput::Link::reconnectWithin(std::chrono::milliseconds patience, int 
 }
 
 PulseOutput::Link::Outcome PulseOutput::Link::play(const Pcm& pcm, const std::stop_token& stop,
-                                                   std::chrono::milliseconds patience) {
+                                                   std::chrono::milliseconds patience,
+                                                   std::chrono::milliseconds margin) {
     const std::lock_guard<std::mutex> one(busy);
+    const Clock::duration length = pcm.timeOf(pcm.samples.size());
+    // A new stream may wait for its device to wake (a card's sink suspended while nothing
+    // played, headphones that connect first) before its first sound: as long as a server may
+    // take to come back.
+    bool fresh = false;
     if (!stream || rate != pcm.sampleRate) {
-        enter(Connecting);
+        dueWithin(patience + margin);
         if (!connect(pcm.sampleRate)) {
-            enter(Idle);
+            idle();
             return {Heard::NoServer, lastError};
         }
+        fresh = true;
     }
     // The server may go away in the middle of the phrase: restarted, crashed, or the user's audio
     // being set right, now and then twice in a row. It usually comes back within a second; the
     // wait starts again at each loss, and the phrase is said again whole once a server answers.
     for (int losses = 0;; ++losses) {
         int error = 0;
-        enter(Playing);
-        if (playOnce(pcm, stop, error) || stop.stop_requested()) {
-            enter(Idle);
+        heardWhole = false;
+        dueWithin(length + margin + (fresh ? patience : std::chrono::milliseconds(0)));
+        if (playOnce(pcm, stop, margin, error) || stop.stop_requested()) {
+            idle();
             return {Heard::Yes, {}};
         }
         const QString lost = QString::fromUtf8(pa->strerror(error));
-        enter(Connecting);
+        dueWithin(patience + margin);
+        fresh = true;
         if (losses == MaxLosses || !reconnectWithin(patience, pcm.sampleRate, stop)) {
             disconnect();
-            enter(Idle);
+            idle();
             // Closing the window cut the wait short: nothing went unheard that was to be heard.
             return {stop.stop_requested() ? Heard::Yes : Heard::Lost, lost};
         }
@@ -334,23 +376,27 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     auto phrase = std::make_shared<const Pcm>(pcm);
     auto promise = std::make_shared<std::promise<Link::Outcome>>();
     std::future<Link::Outcome> result = promise->get_future();
-    l->post(l, [l = l.get(), phrase, stop, patience = reconnectPatience, promise] {
-        promise->set_value(l->play(*phrase, stop, patience));
-    });
+    l->post(l, [l = l.get(), phrase, stop, patience = reconnectPatience, margin = stallMargin,
+                promise] { promise->set_value(l->play(*phrase, stop, patience, margin)); });
     // Each step of the call is given its time: a connect as long as a server may take to come
-    // back, the phrase its own length; a margin on top. A device that does not play (suspended,
+    // back, the phrase its own length from when the device is last heard to play (and a new
+    // stream's device time to wake); a margin on top. A device that does not play (suspended,
     // stalled) never lets the call return: the phrase is then over, as if silent, the call is
     // left to finish on its thread with its connection, and the next phrase connects anew.
     const Clock::time_point began = Clock::now();
     const Clock::duration length = pcm.timeOf(pcm.samples.size());
     while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
         const Clock::time_point now = Clock::now();
-        const Clock::time_point since{Clock::duration(l->since.load())};
-        const int phase = l->phase;
-        const bool overdue = phase == Link::Playing ? now - since > length + stallMargin
-                             : phase == Link::Connecting
-                                 ? now - since > reconnectPatience + stallMargin
-                                 : now - began > reconnectPatience + length + stallMargin;
+        const Clock::rep due = l->due;
+        // Not begun: a call before it (a connect in the background) is still under way.
+        const bool overdue = due != 0 ? now > Clock::time_point(Clock::duration(due))
+                                      : now - began > reconnectPatience + length + stallMargin;
+        if (overdue && l->heardWhole) {
+            // Heard to the end: the call finishes on its thread, with the stream, and the next
+            // phrase waits its turn behind it.
+            silence_->heard();
+            return;
+        }
         if (overdue) {
             l->abandoned = true;
             link_.reset();

@@ -16,6 +16,8 @@ namespace speech {
 struct PulseLibrary;
 
 // Playback through the PulseAudio simple API (PulseAudio itself, or PipeWire's pulse server).
+// A stream is held only while there is something to say, so the device sleeps when the game is
+// quiet.
 // With no server the phrase is silent but still takes its duration, so the game stays usable; a
 // server that appears later is picked up. A server lost in the middle of a phrase is waited for,
 // a few seconds at most each time, and the phrase said again whole; if none comes back, the game
@@ -35,9 +37,14 @@ class PulseOutput final : public AudioOutput {
 
     // Connects ahead of the first phrase; false (with lastError) when there is no server.
     bool open(int sampleRate);
-    // The same without holding up the caller: a new stream can take a couple of seconds to get
-    // going, which start-up should not wait for. The first phrase waits for whatever is left.
-    void openInBackground(int sampleRate);
+    // Loads the client library without holding up the caller, so the first phrase only
+    // connects.
+    void loadInBackground();
+    // Lets the sound server, and the device, sleep: the stream is closed once the phrase under
+    // way (if any) is over, and the next phrase connects anew. Nothing to say for `restAfter`
+    // (a minute unless set) does the same.
+    void rest();
+    void setRestAfter(std::chrono::milliseconds quiet);
     // Told why, once each time the words stop being heard: no server at start-up, one lost and
     // not back in time, or a device that does not play. Called on whichever thread found out; it
     // is told again only after the sound has come back and been lost anew.

@@ -144,6 +144,23 @@ TEST(PulseOutput, AStopCutsShortEvenAPhraseLongerThanTheServerIsHandedAtOnce) {
     EXPECT_LT(double(lastAudible(heard) - firstAudible(heard)) / SoundCapture::Rate, 0.5);
 }
 
+TEST(PulseOutput, LetsTheStreamGoWhenQuietOrToldToRestAndConnectsAgainToSpeak) {
+    ASSERT_FALSE(testSoundServer().isEmpty());
+    speech::FliteSynth synth;
+    const auto pcm = synth.synthesize(" correct ");
+    speech::PulseOutput out;
+    out.setRestAfter(std::chrono::milliseconds(300));
+    out.play(pcm);
+    EXPECT_TRUE(out.connected());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !out.connected(); }, 3000)) << "held while quiet";
+    out.setRestAfter(std::chrono::minutes(1));
+    SoundCapture capture;
+    out.play(pcm);
+    EXPECT_TRUE(capture.heardSound()) << "heard again after resting";
+    out.rest();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !out.connected(); }, 3000)) << "held after rest()";
+}
+
 TEST(PulseOutput, WithoutAServerTheGameGoesOnInSilenceAtTheSamePace) {
     speech::FliteSynth synth;
     const auto pcm = synth.synthesize(" correct ");

@@ -44,14 +44,16 @@ def wait_for(predicate, timeout=10.0, what="a state"):
 
 class Desktop:
     def __init__(self, program, words=None, wayland=False, screen_reader=None, theme=None,
-                 in_place=False, window_manager=True, screen="1280x1024"):
+                 in_place=False, window_manager=True, screen="1280x1024", sink_sleeps=False):
         """in_place: the program runs where it is, with the word list beside it there (as a
         package installs it), instead of a copy beside `words`.
         window_manager: False leaves the X server bare, with nobody to draw a frame.
         screen_reader: "orca" runs Orca; "flag" only says on the accessibility bus that a
         screen reader runs (the program then speaks through the speech service).
         theme: "dark" (GTK's Adwaita dark, through Qt's GTK platform theme) or "high-contrast"
-        (white and yellow on black, through qt6ct); the default palette without one."""
+        (white and yellow on black, through qt6ct); the default palette without one.
+        sink_sleeps: the sink is suspended a second after nothing plays on it, as PulseAudio's
+        module-suspend-on-idle does on a laptop, instead of kept awake."""
         self.dir = tempfile.mkdtemp(prefix="orthovane-desktop.")
         self.wayland = wayland
         self.window_manager = window_manager
@@ -80,7 +82,10 @@ class Desktop:
             self._dress(theme)
             self._start_display()
             self._start_bus()
-            self._start_sound()
+            self._start_sound(asleep=sink_sleeps)
+            if sink_sleeps:
+                self._run(["pactl", "load-module", "module-suspend-on-idle", "timeout=1"],
+                          check=True)
             if screen_reader:
                 self._start_screen_reader(orca=screen_reader == "orca")
         except BaseException:
@@ -157,10 +162,12 @@ class Desktop:
                    "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
                    "org.a11y.Status", name, "<true>" if value else "<false>"], check=True)
 
-    def _start_sound(self):
+    def _start_sound(self, asleep=False):
         pulse = os.path.join(self.dir, "pulse")
         self.env["PULSE_SERVER"] = "unix:" + os.path.join(pulse, "native")
-        self.sound = self._spawn([os.path.join(SUPPORT, "sound-server"), pulse, "desktop_null"])
+        env = dict(self.env, ORTHOVANE_SINK_ASLEEP="1") if asleep else self.env
+        self.sound = self._spawn([os.path.join(SUPPORT, "sound-server"), pulse, "desktop_null"],
+                                 env=env)
         if subprocess.run([os.path.join(SUPPORT, "sound-server"), "--wait", pulse],
                           env=self.env).returncode != 0:
             raise RuntimeError("pulseaudio did not start")
@@ -170,9 +177,21 @@ class Desktop:
         self.sound.kill()
         self.sound.wait()
 
-    def restart_sound(self):
-        """A new sound server on the same socket, as a desktop's audio restarts."""
-        self._start_sound()
+    def restart_sound(self, asleep=False):
+        """A new sound server on the same socket, as a desktop's audio restarts; `asleep`: its
+        sink is slow to wake for a new stream, as a device coming out of suspend is."""
+        self._start_sound(asleep)
+
+    def sink_state(self, sink="desktop_null"):
+        """RUNNING, IDLE or SUSPENDED."""
+        out = self._run(["pactl", "list", "short", "sinks"]).decode()
+        return next((line.split()[-1] for line in out.splitlines()
+                     if line.split()[1:2] == [sink]), None)
+
+    def streams(self):
+        """The sound server's playback streams, by number."""
+        out = self._run(["pactl", "list", "short", "sink-inputs"]).decode()
+        return [line.split()[0] for line in out.splitlines() if line.strip()]
 
     def _start_screen_reader(self, orca):
         """Orca, started as the desktop starts it when the screen reader is switched on: the

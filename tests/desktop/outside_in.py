@@ -305,6 +305,54 @@ def sound_server_restarts():
         expect(len(said) == 1 and "sound" in said[0], f"standard error said {said}")
 
 
+def restart_heard_again_says_nothing():
+    """The sound server restarted in the middle of a prompt, its new sink slow to wake as a
+    device coming out of suspend is: the prompt is heard again, and since no word went unheard
+    the game says nothing of lost sound, and goes on with the stream it said it again on."""
+    with Desktop(PROGRAM, CATS) as d:
+        d.launch()
+        heard = d.record()
+        d.click(d.find("push button", "Start"))
+        begun = wait_for(lambda: heard.phrases(), what="the prompt to begin")[0][0]
+        wait_for(lambda: len(heard.samples()) / RATE >= begun + 0.5, what="0.5 s of the prompt")
+        d.kill_sound()
+        time.sleep(0.3)
+        d.restart_sound(asleep=True)
+        heard = d.record()
+        heard.wait_for_phrases(1)
+        streams = d.streams()
+        # Past every deadline the game keeps for a phrase, a connect's and a phrase's.
+        time.sleep(5)
+        d.type("cat")
+        d.keys("Return")
+        heard.wait_for_phrases(3)  # the prompt again, the verdict, the next prompt
+        expect(d.streams() == streams, f"streams {streams}, then {d.streams()}")
+        d.game_err.seek(0)
+        said = d.game_err.read().strip()
+        expect(not said, f"standard error said {said!r}")
+
+
+def device_sleeps_between_games():
+    """With a sink that is suspended once nothing plays on it (module-suspend-on-idle, as on a
+    laptop): the game holds no stream at the start window, so the sink sleeps; it plays the game;
+    and at the results the stream is let go and the sink sleeps again."""
+    with Desktop(PROGRAM, CATS, sink_sleeps=True) as d:
+        d.launch()
+        wait_for(lambda: d.sink_state() == "SUSPENDED", what="the sink asleep at the start")
+        expect(d.streams() == [], f"streams at the start window: {d.streams()}")
+        d.click(d.find("push button", "Start"))
+        wait_for(lambda: d.streams(), what="the game to speak")
+        d.type("cat")
+        d.keys("Return")
+        results = d.find("list", "Results")
+        wait_for(lambda: results.get_child_count() == 1, what="the answer")
+        d.click(d.find("push button", "Stop"))
+        wait_for(lambda: has(results, "showing"), what="the results")
+        wait_for(lambda: not d.streams() and d.sink_state() == "SUSPENDED",
+                 what=lambda: f"the sink asleep at the results ({d.sink_state()}, "
+                              f"streams {d.streams()})")
+
+
 def suspended_device():
     """The sound device suspended in the middle of a prompt (as pasuspender or a laptop's power
     management do): a click on Stop a second later is answered within three seconds, and once the
@@ -832,7 +880,8 @@ if __name__ == "__main__":
                                        word_never_in_the_tree, double_click_on_start,
                                        double_click_on_say_again,
                                        held_up_mid_word, tooltip_during_a_word, closing_mid_word,
-                                       sound_server_restarts,
+                                       sound_server_restarts, restart_heard_again_says_nothing,
+                                       device_sleeps_between_games,
                                        speech_service_dies, speech_service_freezes,
                                        readable_in_the_default_theme, readable_in_a_dark_theme,
                                        readable_in_a_high_contrast_theme,
