@@ -47,8 +47,8 @@ void Game::inputbox_KeyPress(int& keyAscii) {
     keyAscii = QChar::toLower(char32_t(keyAscii));
     if (keyAscii == app::vbKeyBack) return;
     if (keyAscii == app::vbKeyReturn) CheckAnswer();
-    if (keyAscii < 97) keyAscii = 0;
-    if (keyAscii > 122) keyAscii = 0;
+    if (keyAscii < u'a') keyAscii = 0;
+    if (keyAscii > u'z') keyAscii = 0;
 }
 
 void Game::CheckAnswer() {

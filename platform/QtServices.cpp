@@ -25,8 +25,7 @@ QtServices::QtServices(EndHandler end) : end_(std::move(end)) {
         end_ = [](int status) {
             // Only the streams the program writes to. Flushing every stream (fflush(nullptr))
             // takes each one's lock, and a library's thread may hold one while it waits on a
-            // socket (the speech service's client library did, blocked reading from the
-            // service): the program would wait for good.
+            // socket: the program would wait for good.
             std::fflush(stdout);
             std::fflush(stderr);
             std::_Exit(status);

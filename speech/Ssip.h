@@ -79,7 +79,8 @@ class SsipConnection {
   private:
     Status writeAll(std::string_view bytes, Clock::time_point deadline, const Stop& stop);
     Status readLine(std::string& line, Clock::time_point deadline, const Stop& stop);
-    // A reply or a notice, whichever comes; notices are kept for nextEvent.
+    // A reply or a notice, whichever comes; notices that come while a reply is awaited are kept
+    // for next().
     Status readBlock(Reply& block, Clock::time_point deadline, const Stop& stop);
     Status wait(short events, Clock::time_point deadline, const Stop& stop);
 

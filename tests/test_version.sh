@@ -7,8 +7,7 @@
 set -uo pipefail
 root=$1
 version=$2
-failures=0
-check() { if [ "$2" -eq 0 ]; then echo "ok: $1"; else failures=$((failures + 1)); echo "FAILED: $1"; fi; }
+. "$(dirname "$0")/support/check.sh"
 
 changelog=$(head -1 "$root/debian/changelog" | sed -n 's/^orthovane (\([^)]*\)).*/\1/p')
 [ "${changelog%-*}" = "$version" ]
@@ -19,4 +18,4 @@ echo "$release" | grep -q "version=\"$version\"" && echo "$release" | grep -q "d
 check "the metainfo's newest release ($release) is $version of $date" $?
 grep -q "^\.TH ORTHOVANE 1 $date \"Orthovane $version\"" "$root/dist/orthovane.1"
 check "the manual page is of $version, $date" $?
-[ "$failures" -eq 0 ]
+checks_passed

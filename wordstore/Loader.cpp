@@ -58,9 +58,15 @@ bool lowerAsciiInto(QStringView word, std::vector<char16_t>& out, QStringView& l
 // as they fill.
 using Pools = std::array<app::ListBox*, app::LevelCount + 1>;  // by level, 1..6
 
+// The fewest characters a word of each pool has.
+constexpr std::array<std::size_t, app::LevelCount + 1> shortest = [] {
+    std::array<std::size_t, app::LevelCount + 1> fewest{};
+    for (qsizetype length = 64; length >= 0; --length)
+        fewest[std::size_t(poolFor(length))] = std::size_t(length);
+    return fewest;
+}();
+
 void reserveFor(const Pools& pools, std::size_t bytes) {
-    static constexpr std::array<std::size_t, app::LevelCount + 1> shortest = {0, 0,  4, 6,
-                                                                              8, 10, 14};
     for (int level = 1; level <= app::LevelCount; ++level) {
         try {
             pools[std::size_t(level)]->Reserve(bytes / (shortest[std::size_t(level)] + 1) + 1,

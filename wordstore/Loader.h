@@ -19,7 +19,7 @@ QString wordFilePath(const QString& programDir);
 
 // The pool (1..6) a word of this many characters goes to, or 0 for none: 12 and 13 characters
 // reach no pool. Here, to be inlined: it is asked once for every word of the file.
-inline int poolFor(qsizetype length) {
+constexpr int poolFor(qsizetype length) {
     // Six independent tests, in this order; the ranges do not overlap.
     int pool = 0;
     if (length < 4) pool = 1;

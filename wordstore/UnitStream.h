@@ -40,7 +40,8 @@ class UnitStream {
     }
     bool more() const { return !ended_ && !sourceDone_; }
 
-    // Units a chunk holds at most.
+    // Bytes of the file read into a chunk at most, and so units a chunk holds at most (a byte
+    // widens to one unit, two of UTF-16 make one).
     static constexpr std::size_t ChunkBytes = 64 * 1024;
 
   private:

@@ -8,10 +8,7 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
-failures=0
-check() {  # check NAME CONDITION-STATUS
-  if [ "$2" -eq 0 ]; then echo "ok: $1"; else failures=$((failures + 1)); echo "FAILED: $1"; fi
-}
+. "$root/tests/support/check.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -42,4 +39,4 @@ program=$(PATH=$prefix/bin:$PATH command -v "$command")
 ORTHOVANE_PROGRAM=$program "$root/tests/desktop/outside_in.py" installed
 check "the launcher's command ($command) is the installed program, and plays with its words" $?
 
-[ "$failures" -eq 0 ]
+checks_passed

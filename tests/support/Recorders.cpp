@@ -47,7 +47,7 @@ void RecordedForm::fillPool(int level, const QStringList& words) {
 void RecordedForm::type(const QString& keys) {
     for (QChar ch : keys) {
         const int code = form.inputbox.KeyPress(ch.unicode());
-        if (code == 8) {
+        if (code == app::vbKeyBack) {
             form.inputbox.setText(
                 form.inputbox.Text().chopped(form.inputbox.Text().isEmpty() ? 0 : 1));
         } else if (code != 0) {
@@ -56,10 +56,10 @@ void RecordedForm::type(const QString& keys) {
     }
 }
 
-void RecordedForm::enter() { form.inputbox.KeyPress(13); }
+void RecordedForm::enter() { form.inputbox.KeyPress(app::vbKeyReturn); }
 
 void RecordedForm::answerLevelCorrectly(int wrongAnswers) {
-    for (int i = form.state.WordIndex; i <= 9; ++i) {
+    for (int i = form.state.WordIndex; i < app::WordsPerLevel; ++i) {
         const QString word = form.state.LevelWords(i);
         answer(wrongAnswers-- > 0 ? word + QStringLiteral("x") : word);
     }
