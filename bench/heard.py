@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Time as the player hears it, at the sound server's monitor, in the real window under Xvfb:
+  start    from the click on Start to the first audible sample of the first prompt, the game's
+           stream let go at the results before each (so the sound is connected anew)
   verdict  from the Enter key event sent to the window to the first audible sample of the verdict
   pause    from the verdict's last audible sample to the next prompt's first
   gaps     silences of 120 ms or more inside a phrase (the output running dry)
   off      phrases heard more than 50 ms longer or shorter than the game's voice makes them (a
            short underrun stretches a phrase without splitting it)
 with both cores kept busy by two spinning processes unless --idle is given.
-  heard.py PROGRAM [--answers N] [--idle]     prints key=value lines
+  heard.py PROGRAM [--answers N] [--starts N] [--idle]     prints key=value lines
 """
 
 import argparse
@@ -23,7 +25,7 @@ import Xlib.ext.xtest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "desktop"))
-from desktop import RATE, Desktop, first_audible, phrase_length  # noqa: E402
+from desktop import RATE, Desktop, first_audible, has, phrase_length, wait_for  # noqa: E402
 
 
 def press(display, name):
@@ -33,10 +35,36 @@ def press(display, name):
     display.sync()
 
 
+def click(display):
+    """The first button, where the pointer is."""
+    Xlib.ext.xtest.fake_input(display, Xlib.X.ButtonPress, 1)
+    Xlib.ext.xtest.fake_input(display, Xlib.X.ButtonRelease, 1)
+    display.sync()
+
+
+def first_prompts(d, display, heard, starts):
+    """Milliseconds from each click on Start to its prompt's first sound, each game stopped and
+    its stream let go before the next."""
+    took = []
+    for _ in range(starts):
+        start = d.find("push button", "Start")
+        d.hover(start)
+        before = heard.phrases()
+        mark = len(heard.samples())
+        click(display)
+        heard.wait_for_phrases(len(before) + 1, quiet=0.5)
+        took.append((first_audible(heard.samples(), mark) - mark) / RATE * 1000)
+        d.click(d.find("push button", "Stop"))
+        results = d.find("list", "Results")
+        wait_for(lambda: has(results, "showing") and not d.streams(), what="the results")
+    return took
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("program")
     ap.add_argument("--answers", type=int, default=9)
+    ap.add_argument("--starts", type=int, default=5)
     ap.add_argument("--idle", action="store_true")
     ap.add_argument("--phrase-tool", help="phrase_pcm (default: tests/phrase_pcm beside PROGRAM)")
     ap.add_argument("--service", action="store_true",
@@ -53,6 +81,10 @@ def main():
             d.launch()
             display = Xlib.display.Display(d.env["DISPLAY"])
             heard = d.record("reader_null" if args.service else "desktop_null")
+            starts = []
+            if not args.service:
+                starts = first_prompts(d, display, heard, args.starts)
+                heard = d.record()
             d.click(d.find("push button", "Start"))
             heard.wait_for_phrases(1, quiet=0.5)
             for n in range(args.answers):
@@ -84,6 +116,9 @@ def main():
     print(f"verdict_ms_median={statistics.median(verdicts):.1f}")
     print(f"verdict_ms_p95={p95:.1f}")
     print(f"verdict_ms_all={','.join(f'{v:.0f}' for v in verdicts)}")
+    if starts:
+        print(f"start_ms_median={statistics.median(starts):.1f}")
+        print(f"start_ms_all={','.join(f'{v:.0f}' for v in starts)}")
     print(f"pause_ms_median={statistics.median(pauses):.1f}")
     print(f"pause_ms_range={min(pauses):.0f}..{max(pauses):.0f}")
     print(f"gaps_inside_phrases={gaps}")

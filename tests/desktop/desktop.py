@@ -189,9 +189,15 @@ class Desktop:
                      if line.split()[1:2] == [sink]), None)
 
     def streams(self):
-        """The sound server's playback streams, by number."""
-        out = self._run(["pactl", "list", "short", "sink-inputs"]).decode()
-        return [line.split()[0] for line in out.splitlines() if line.strip()]
+        """The game's playback streams on the sound server, by number."""
+        out = self._run(["pactl", "list", "sink-inputs"]).decode()
+        found, number = [], None
+        for line in out.splitlines():
+            if line.startswith("Sink Input #"):
+                number = line.split("#")[1].strip()
+            elif line.strip() == 'application.name = "Orthovane"':
+                found.append(number)
+        return found
 
     def _start_screen_reader(self, orca):
         """Orca, started as the desktop starts it when the screen reader is switched on: the
