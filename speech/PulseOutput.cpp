@@ -335,17 +335,12 @@ PulseOutput::Link::Outcome PulseOutput::Link::play(const Pcm& pcm, const std::st
                                                    std::chrono::milliseconds margin) {
     const std::lock_guard<std::mutex> one(busy);
     const Clock::duration length = pcm.timeOf(pcm.samples.size());
-    // A new stream may wait for its device to wake (a card's sink suspended while nothing
-    // played, headphones that connect first) before its first sound: as long as a server may
-    // take to come back.
-    bool fresh = false;
     if (!stream || rate != pcm.sampleRate) {
         dueWithin(patience + margin);
         if (!connect(pcm.sampleRate)) {
             idle();
             return {Heard::NoServer, lastError};
         }
-        fresh = true;
     }
     // The server may go away in the middle of the phrase: restarted, crashed, or the user's audio
     // being set right, now and then twice in a row. It usually comes back within a second; the
@@ -353,14 +348,13 @@ PulseOutput::Link::Outcome PulseOutput::Link::play(const Pcm& pcm, const std::st
     for (int losses = 0;; ++losses) {
         int error = 0;
         heardWhole = false;
-        dueWithin(length + margin + (fresh ? patience : std::chrono::milliseconds(0)));
+        dueWithin(length + margin);
         if (playOnce(pcm, stop, margin, error) || stop.stop_requested()) {
             idle();
             return {Heard::Yes, {}};
         }
         const QString lost = QString::fromUtf8(pa->strerror(error));
         dueWithin(patience + margin);
-        fresh = true;
         if (losses == MaxLosses || !reconnectWithin(patience, pcm.sampleRate, stop)) {
             disconnect();
             idle();
@@ -379,8 +373,8 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     l->post(l, [l = l.get(), phrase, stop, patience = reconnectPatience, margin = stallMargin,
                 promise] { promise->set_value(l->play(*phrase, stop, patience, margin)); });
     // Each step of the call is given its time: a connect as long as a server may take to come
-    // back, the phrase its own length from when the device is last heard to play (and a new
-    // stream's device time to wake); a margin on top. A device that does not play (suspended,
+    // back, the phrase its own length from when the device was last seen to play; a margin on
+    // top. A device that does not play (suspended,
     // stalled) never lets the call return: the phrase is then over, as if silent, the call is
     // left to finish on its thread with its connection, and the next phrase connects anew.
     const Clock::time_point began = Clock::now();
