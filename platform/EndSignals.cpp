@@ -29,7 +29,7 @@ void catchEndSignals(QtServices& services) {
         unsigned char n = 0;
         if (::read(signalPipe[0], &n, 1) == 1) services.EndBySignal(n);
     });
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

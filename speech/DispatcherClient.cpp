@@ -37,8 +37,8 @@ std::string clientName() {
     const char* user = std::getenv("USER");
     std::string name = user && *user ? user : "user";
     // The name is one word of the protocol.
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return c <= ' ' || c == ':'; }, '_');
+    const auto separator = [](char c) { return c <= ' ' || c == ':'; };
+    std::replace_if(name.begin(), name.end(), separator, '_');
     return name + ":orthovane:main";
 }
 

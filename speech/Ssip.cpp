@@ -77,7 +77,7 @@ std::size_t SsipConnection::Reply::message() const {
 }
 
 SocketIdentity SocketIdentity::of(const std::string& path) {
-    struct stat st {};
+    struct stat st = {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
     return {true, (unsigned long long)st.st_dev, (unsigned long long)st.st_ino,
             (long long)st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace testsupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -94,7 +95,7 @@ TEST(KeyFilter, AdmitsOnlySmallLettersAndBackspace) {
     EXPECT_EQ(g.form.inputbox.Text(), "apple");
     g.type("\b\b");
     EXPECT_EQ(g.form.inputbox.Text(), "app");
-    g.type(u"éÄЖ"_qs);
+    g.type(u"éÄЖ"_s);
     EXPECT_EQ(g.form.inputbox.Text(), "app");
     EXPECT_TRUE(g.journal.entries.isEmpty());
 }

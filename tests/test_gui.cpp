@@ -20,6 +20,7 @@
 #include <QtTest/QTest>
 
 using namespace testsupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -146,14 +147,14 @@ TEST(Gui, TheEntryBoxTakesOnlySmallLettersWhateverWayTextArrives) {
 
     e->clear();
     QInputMethodEvent ime;
-    ime.setCommitString(u"Ünïcode 東京"_qs);
+    ime.setCommitString(u"Ünïcode 東京"_s);
     QApplication::sendEvent(e, &ime);
     EXPECT_EQ(e->text(), "ncode");
     EXPECT_EQ(g.form.inputbox.Text(), "ncode");
 
     // Letters only Unicode lowercases to a..z are outside the code page, and Ctrl+Enter is a line
     // feed: none of them types or submits anything.
-    for (QChar c : u"\u0130\u212A"_qs) {
+    for (QChar c : u"\u0130\u212A"_s) {
         QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(e, &key);
     }

@@ -11,6 +11,7 @@
 #include <map>
 
 using namespace testsupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -41,13 +42,13 @@ TEST(HostileWordFiles, EachGivesItsResult) {
         {"lf-only.txt", {{1, {"cat", "dog", "sun"}}}},
         {"crlf.txt", {{1, {"cat", "dog", "sun"}}}},
         {"mixed-line-ends.txt", {{1, {"cat", "dog", "sun", "hat", e}}}},
-        {"utf8-bom.txt", {{2, {u"café"_qs}}, {3, {u"zürich"_qs}}}},
-        {"utf16le-bom.txt", {{2, {u"café"_qs}}, {3, {u"straße"_qs}}}},
-        {"utf16be-bom.txt", {{2, {u"café"_qs}}, {3, {u"straße"_qs}}}},
+        {"utf8-bom.txt", {{2, {u"café"_s}}, {3, {u"zürich"_s}}}},
+        {"utf16le-bom.txt", {{2, {u"café"_s}}, {3, {u"straße"_s}}}},
+        {"utf16be-bom.txt", {{2, {u"café"_s}}, {3, {u"straße"_s}}}},
         {"utf16-odd-length.txt", {{1, {"cat", "dog"}}}},
         // Not UTF-8, so read as Windows-1252, byte for character.
-        {"invalid-utf8.txt", {{2, {u"í\u00a0€x"_qs, u"øˆ€€€"_qs}}, {3, {u"abã(cd"_qs}}}},
-        {"windows-1252.txt", {{2, {u"café"_qs, u"naïve"_qs}}, {3, {u"“quote”"_qs}}}},
+        {"invalid-utf8.txt", {{2, {u"í\u00a0€x"_s, u"øˆ€€€"_s}}, {3, {u"abã(cd"_s}}}},
+        {"windows-1252.txt", {{2, {u"café"_s, u"naïve"_s}}, {3, {u"“quote”"_s}}}},
         {"nul-bytes.txt",
          {{1, {QString(QChar(0)), "dog"}}, {2, {QStringLiteral("ca") + QChar(0) + "t"}}}},
         {"ctrl-z-middle.txt", {{1, {"cat", "dog"}}}},
@@ -59,7 +60,7 @@ TEST(HostileWordFiles, EachGivesItsResult) {
          {{1, {"cow", e}},
           {2, {"horse"}},
           {3, {"giraffe"}},
-          {4, {"elephant", u"ice\u00a0cream"_qs}}}},
+          {4, {"elephant", u"ice\u00a0cream"_s}}}},
         {"markup-and-escapes.txt",
          {{2, {"&amp;", "\x1b[31m"}}, {3, {"<speak>"}}, {5, {"[[h@l'ou]]"}}}},
     };

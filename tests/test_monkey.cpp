@@ -18,6 +18,7 @@
 #include <random>
 
 using namespace testsupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -54,7 +55,7 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
         }
         form.Me.Show();
         std::mt19937 gen(seed);
-        const QString keys = u"abcxyzABC 1-'.\u00e9\u0416"_qs;
+        const QString keys = u"abcxyzABC 1-'.\u00e9\u0416"_s;
         for (int step = 0; step < 3000; ++step) {
             switch (gen() % 10) {
                 case 0:
@@ -76,7 +77,7 @@ TEST(Monkey, RandomPlayKeepsEveryInvariant) {
                     QTest::keyClick(view.entry(), Qt::Key_Backspace);
                     break;
                 case 6:
-                    QGuiApplication::clipboard()->setText(u"Pasted 42 W\u00f6rd\n\r"_qs);
+                    QGuiApplication::clipboard()->setText(u"Pasted 42 W\u00f6rd\n\r"_s);
                     QTest::keySequence(view.entry(), QKeySequence::Paste);
                     break;
                 case 7:

@@ -22,6 +22,7 @@
 #include <vector>
 
 using namespace testsupport;
+using namespace Qt::StringLiterals;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -98,8 +99,8 @@ TEST(FliteSynth, OneVoiceSaysAPhraseTheSameEachTimeFromAnyThreadAndLeavesRandAlo
 }
 
 TEST(FliteSynth, ReadsTextOnlyAsText) {
-    EXPECT_EQ(speech::plainText(u"<b>&amp;\x1b[31m\x07"_qs), "<b>&amp; [31m ");
-    EXPECT_EQ(speech::plainText(u"\u0416\u00e9"_qs), " \xe9");
+    EXPECT_EQ(speech::plainText(u"<b>&amp;\x1b[31m\x07"_s), "<b>&amp; [31m ");
+    EXPECT_EQ(speech::plainText(u"\u0416\u00e9"_s), " \xe9");
     speech::FliteSynth synth;
     EXPECT_TRUE(synth.synthesize("").samples.empty());
     EXPECT_TRUE(synth.synthesize(" \x1b ").samples.empty());
@@ -194,8 +195,8 @@ TEST(FliteSynth, HostileWordsAreSpokenAsTextInBoundedTime) {
     speech::FliteSynth synth;
     const double normal = synth.synthesize("Spell Word apple").seconds();
     for (const QString& word :
-         {u"<speak>"_qs, u"&amp;"_qs, u"[[h@l'oU]]"_qs, u"\x1b[2J"_qs, u"12345"_qs,
-          u"\u0416\u0438\u0437\u043d\u044c"_qs, u"東京"_qs, QString(10000, u'q')}) {
+         {u"<speak>"_s, u"&amp;"_s, u"[[h@l'oU]]"_s, u"\x1b[2J"_s, u"12345"_s,
+          u"\u0416\u0438\u0437\u043d\u044c"_s, u"東京"_s, QString(10000, u'q')}) {
         const auto pcm = synth.synthesize("Spell Word " + word);
         EXPECT_LE(pcm.seconds(), speech::FliteSynth::MaxSeconds);
         // Whatever came before leaves the next phrase as it always is.

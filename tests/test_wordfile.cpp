@@ -14,6 +14,7 @@
 #include <limits>
 
 using namespace testsupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -86,7 +87,7 @@ TEST(WordFile, QuotesGroupAndCtrlZEnds) {
 TEST(WordFile, HonoursByteOrderMarksAndFallsBackToWindows1252) {
     EXPECT_EQ(fields("\xEF\xBB\xBF"
                      "caf\xC3\xA9\n"),
-              QStringList({u"café"_qs}));
+              QStringList({u"café"_s}));
     EXPECT_EQ(fields(QByteArray("\xFF\xFE"
                                 "c\0a\0t\0,\0d\0o\0g\0\r\0\n\0",
                                 20)),
@@ -95,7 +96,7 @@ TEST(WordFile, HonoursByteOrderMarksAndFallsBackToWindows1252) {
               QStringList({"cat", "sun"}));
     // Without a mark: UTF-8 where the field is valid UTF-8, Windows-1252 where it is not.
     EXPECT_EQ(fields("na\xC3\xAFve\nna\xEFve\n\x93quote\x94"),
-              QStringList({u"naïve"_qs, u"naïve"_qs, u"\u201Cquote\u201D"_qs}));
+              QStringList({u"naïve"_s, u"naïve"_s, u"\u201Cquote\u201D"_s}));
 }
 
 TEST(WordFile, InvisibleCharactersAroundAWordGoLikeBlanks) {
@@ -105,11 +106,11 @@ TEST(WordFile, InvisibleCharactersAroundAWordGoLikeBlanks) {
                      "cat\xE3\x80\x80,\xE2\x81\xA0"
                      "dog\xEF\xBB\xBF\n"
                      "co\xC2\xA0w\n\xC2\xA0\xE2\x80\x8B\n"),
-              QStringList({"cow", "cat", "dog", u"co\u00A0w"_qs, ""}));
+              QStringList({"cow", "cat", "dog", u"co\u00A0w"_s, ""}));
     // Windows-1252's no-break space, in a file that is not UTF-8.
     EXPECT_EQ(fields("cow\xA0\r\n\xA0"
                      "caf\xE9\xA0\r\n"),
-              QStringList({"cow", u"café"_qs}));
+              QStringList({"cow", u"café"_s}));
     EXPECT_EQ(fields(QByteArray("\xFF\xFE"
                                 "c\0o\0w\0\xA0\0\n\0"
                                 "\xFF\xFE"
@@ -120,7 +121,7 @@ TEST(WordFile, InvisibleCharactersAroundAWordGoLikeBlanks) {
     // or not; inside quotes a field is kept as it stands.
     EXPECT_EQ(fields("cat\n\xEF\xBB\xBF\"ice, cream\"\n\xEF\xBB\xBF"
                      "d\xF6g\n\"\xC2\xA0sun\"\n"),
-              QStringList({"cat", "ice, cream", u"d\u00F6g"_qs, u"\u00A0sun"_qs}));
+              QStringList({"cat", "ice, cream", u"d\u00F6g"_s, u"\u00A0sun"_s}));
 }
 
 TEST(WordPools, AWordWithANoBreakSpaceIsItsOwnLengthAndAnsweredRight) {
@@ -154,8 +155,8 @@ TEST(WordPools, LengthBoundariesFollowTheSixTests) {
 
 TEST(WordPools, UnicodeWordsAreLowercasedAndMeasuredIn16BitCharacters) {
     auto l = load("\xC3\x84PFEL\n\xF0\x9F\x90\xB6\n");  // ÄPFEL, then a dog emoji (2 units)
-    EXPECT_EQ(pool(l->g.form, 2), QStringList({u"äpfel"_qs}));
-    EXPECT_EQ(pool(l->g.form, 1), QStringList({u"\U0001F436"_qs}));
+    EXPECT_EQ(pool(l->g.form, 2), QStringList({u"äpfel"_s}));
+    EXPECT_EQ(pool(l->g.form, 1), QStringList({u"\U0001F436"_s}));
 }
 
 TEST(WordPools, OnlyCapitalsChangeWhereverTheyStand) {
@@ -165,7 +166,7 @@ TEST(WordPools, OnlyCapitalsChangeWhereverTheyStand) {
         "@AZ[`az{\nXY@[ZA\nABCDEFG\xC3\x89\n\xC3\x89"
         "BCDEFGH\n");
     EXPECT_EQ(pool(l->g.form, 3), QStringList({"xy@[za"}));
-    EXPECT_EQ(pool(l->g.form, 4), QStringList({"@az[`az{", u"abcdefgé"_qs, u"ébcdefgh"_qs}));
+    EXPECT_EQ(pool(l->g.form, 4), QStringList({"@az[`az{", u"abcdefgé"_s, u"ébcdefgh"_s}));
 }
 
 TEST(WordPools, EmptyFileGivesEmptyPools) {

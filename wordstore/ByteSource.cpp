@@ -34,7 +34,7 @@ FileSource::FileSource(const QString& path, OpenCall open) {
                 throw RuntimeError(PathFileAccess);
         }
     }
-    struct stat st {};
+    struct stat st = {};
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
