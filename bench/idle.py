@@ -3,7 +3,8 @@
 """What the game costs while it says nothing, against a bare Qt window in the same desktop: a
 private desktop whose sink is suspended a second after nothing plays on it (as PulseAudio's
 module-suspend-on-idle does on a laptop). In each round, for SECONDS each: a bare window alone,
-then the game at its start window, and at its results after a short game. For each: the wakeups of
+then, in a desktop of its own, the game at its start window and at its results after a short
+game. For each: the wakeups of
 the program's threads and of the sound server (context switches, from /proc), the program's CPU
 time, and the sink's state at the end.
   idle.py PROGRAM BARE_WINDOW [--rounds N] [--seconds S]     prints key=value lines
@@ -11,6 +12,7 @@ time, and the sink's state at the end.
 
 import argparse
 import glob
+import json
 import os
 import statistics
 import subprocess
@@ -65,38 +67,55 @@ def settle(d, pid):
     # Measured as it is: the row says what the sink was doing.
 
 
+def one_round(program, bare_window, seconds):
+    """A round's three figures, each as (wakeups, server wakeups, CPU ms a minute, sink)."""
+    # The bare window alone in a desktop of its own; then the game in another.
+    with Desktop(program, sink_sleeps=True) as d:
+        bare = subprocess.Popen([bare_window], env=d.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        try:
+            settle(d, bare.pid)
+            got = {"bare": measure(d, bare.pid, seconds)}
+        finally:
+            bare.terminate()
+            bare.wait()
+    with Desktop(program, "cat\n" * 12, sink_sleeps=True) as d:
+        d.launch()
+        settle(d, d.game.pid)
+        got["start"] = measure(d, d.game.pid, seconds)
+        d.click(d.find("push button", "Start"))
+        wait_for(lambda: d.streams(), what="the prompt")
+        d.type("cat")
+        d.keys("Return")
+        results = d.find("list", "Results")
+        wait_for(lambda: results.get_child_count() == 1, what="the answer")
+        d.click(d.find("push button", "Stop"))
+        wait_for(lambda: has(results, "showing"), what="the results")
+        settle(d, d.game.pid)
+        got["results"] = measure(d, d.game.pid, seconds)
+    return got
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("program")
     ap.add_argument("bare")
     ap.add_argument("--rounds", type=int, default=3)
     ap.add_argument("--seconds", type=float, default=10)
+    ap.add_argument("--one-round", action="store_true", help=argparse.SUPPRESS)
     args = ap.parse_args()
+    if args.one_round:
+        print(json.dumps(one_round(args.program, args.bare, args.seconds)))
+        return
+    # Each round in a process of its own: the accessibility library keeps to the first desktop
+    # it was used in.
     rows = {"start": [], "bare": [], "results": []}
     for _ in range(args.rounds):
-        with Desktop(args.program, "cat\n" * 12, sink_sleeps=True) as d:
-            # The bare window first, with no game in the desktop; then the game.
-            bare = subprocess.Popen([args.bare], env=d.env, stdout=subprocess.DEVNULL,
-                                    stderr=subprocess.DEVNULL)
-            try:
-                settle(d, bare.pid)
-                rows["bare"].append(measure(d, bare.pid, args.seconds))
-            finally:
-                bare.kill()
-                bare.wait()
-            d.launch()
-            settle(d, d.game.pid)
-            rows["start"].append(measure(d, d.game.pid, args.seconds))
-            d.click(d.find("push button", "Start"))
-            wait_for(lambda: d.streams(), what="the prompt")
-            d.type("cat")
-            d.keys("Return")
-            results = d.find("list", "Results")
-            wait_for(lambda: results.get_child_count() == 1, what="the answer")
-            d.click(d.find("push button", "Stop"))
-            wait_for(lambda: has(results, "showing"), what="the results")
-            settle(d, d.game.pid)
-            rows["results"].append(measure(d, d.game.pid, args.seconds))
+        out = subprocess.run([sys.executable, os.path.abspath(__file__), args.program, args.bare,
+                              "--seconds", str(args.seconds), "--one-round"],
+                             check=True, stdout=subprocess.PIPE, encoding="utf-8").stdout
+        for name, figures in json.loads(out.splitlines()[-1]).items():
+            rows[name].append(figures)
     for name, got in rows.items():
         print(f"{name}_wakeups={statistics.median(r[0] for r in got):.1f}")
         print(f"{name}_server_wakeups={statistics.median(r[1] for r in got):.1f}")
