@@ -352,8 +352,9 @@ class Desktop:
         return out
 
     def find(self, role, name=None, description=None):
+        """The first control of the role ("push button", "list"...) and name, if any."""
         for c in self.controls():
-            if c.get_role_name() != role:
+            if not is_role(c, role):
                 continue
             if name is not None and c.get_name() != name:
                 continue
@@ -367,9 +368,8 @@ class Desktop:
         texts = [self.window.get_name()]
         for c in [self.window] + self.controls():
             texts += [c.get_name() or "", c.get_description() or ""]
-            text = c.get_text_iface()
-            if text is not None:
-                texts.append(text.get_text(0, -1) or "")
+            if c.get_text_iface() is not None:
+                texts.append(atspi().Text.get_text(c, 0, -1) or "")
             value = c.get_value_iface()
             if value is not None:
                 texts.append(str(value.get_current_value()))
@@ -577,6 +577,12 @@ def atspi():
         from gi.repository import Atspi
         _atspi = Atspi
     return _atspi
+
+
+def is_role(accessible, role):
+    """Whether the object has the role named as AT-SPI names it ("push button"), matched by the
+    role itself: its name changes between releases (at-spi2-core 2.56 says "button")."""
+    return accessible.get_role() == getattr(atspi().Role, role.upper().replace(" ", "_"))
 
 
 def listen(event_type):

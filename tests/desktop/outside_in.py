@@ -14,8 +14,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import (RATE, Desktop, atspi, extents, has, listen,  # noqa: E402
-                     phrase_length, run_cases, wait_for)
+from desktop import (RATE, Desktop, atspi, extents, has, is_role,  # noqa: E402
+                     listen, phrase_length, run_cases, wait_for)
 
 PROGRAM = os.environ.get("ORTHOVANE_PROGRAM", "")
 PHRASE_TOOL = os.environ.get("ORTHOVANE_PHRASE_TOOL", "")
@@ -72,7 +72,7 @@ def start_window():
     """The start window as a screen reader reads it; the level readable and changing on a click."""
     with Desktop(PROGRAM, CATS) as d:
         d.launch()
-        expect(d.window.get_role_name() == "frame", f"the window is a {d.window.get_role_name()}")
+        expect(is_role(d.window, "frame"), f"the window is a {d.window.get_role_name()}")
         expect(d.window.get_name() == "Orthovane", f"window named {d.window.get_name()!r}")
         level = d.find("spin button", description="starting level")
         expect(level is not None and level.get_name() == "Level 1",
@@ -246,7 +246,7 @@ def tooltip_during_a_word():
         d.click(d.find("push button", "Start"))
         heard.wait_for_phrases(1)
         d.hover(d.find("label", description="made the game"))
-        wait_for(lambda: any(d.app.get_child_at_index(i).get_role_name() == "tool tip"
+        wait_for(lambda: any(is_role(d.app.get_child_at_index(i), "tool tip")
                              and has(d.app.get_child_at_index(i), "showing")
                              for i in range(d.app.get_child_count())), what="the tooltip")
         # A tooltip closes ten seconds after it shows. Answering 8.7 s after it showed puts that
