@@ -21,7 +21,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "desktop"))
-from desktop import Desktop, has, wait_for  # noqa: E402
+from desktop import Desktop, wait_for  # noqa: E402
 
 
 def wakeups(pid):
@@ -83,14 +83,7 @@ def one_round(program, bare_window, seconds):
         d.launch()
         settle(d, d.game.pid)
         got["start"] = measure(d, d.game.pid, seconds)
-        d.click(d.find("push button", "Start"))
-        wait_for(lambda: d.streams(), what="the prompt")
-        d.type("cat")
-        d.keys("Return")
-        results = d.find("list", "Results")
-        wait_for(lambda: results.get_child_count() == 1, what="the answer")
-        d.click(d.find("push button", "Stop"))
-        wait_for(lambda: has(results, "showing"), what="the results")
+        d.one_answer_then_stop("cat")
         settle(d, d.game.pid)
         got["results"] = measure(d, d.game.pid, seconds)
     return got

@@ -394,6 +394,17 @@ class Desktop:
             return
         self.xdo("mousemove", "--sync", str(x), str(y))
 
+    def one_answer_then_stop(self, answer):
+        """Start, one answer typed and judged, then Stop: the results showing."""
+        self.click(self.find("push button", "Start"))
+        wait_for(lambda: self.streams(), what="the game to speak")
+        self.type(answer)
+        self.keys("Return")
+        results = self.find("list", "Results")
+        wait_for(lambda: results.get_child_count() == 1, what="the answer")
+        self.click(self.find("push button", "Stop"))
+        wait_for(lambda: has(results, "showing"), what="the results")
+
     def clipboard(self):
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env,
                               capture_output=True, timeout=5).stdout.decode()

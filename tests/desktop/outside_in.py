@@ -63,6 +63,16 @@ def closes_and_ends(d):
            + d.windows_seen())
 
 
+def into_the_first_prompt(d, seconds):
+    """Starts a game and returns, recording, once so much of its first prompt has been heard."""
+    heard = d.record()
+    d.click(d.find("push button", "Start"))
+    begun = wait_for(lambda: heard.phrases(), what="the prompt to begin")[0][0]
+    wait_for(lambda: len(heard.samples()) / RATE >= begun + seconds,
+             what=f"{seconds} s of the prompt")
+    return heard
+
+
 def results_lines(d):
     lst = d.find("list", "Results")
     return [lst.get_child_at_index(i).get_name() for i in range(lst.get_child_count())]
@@ -273,10 +283,7 @@ def sound_server_restarts():
     says so in one line, and its results are whole."""
     with Desktop(PROGRAM, CATS) as d:
         d.launch()
-        heard = d.record()
-        d.click(d.find("push button", "Start"))
-        begun = wait_for(lambda: heard.phrases(), what="the prompt to begin")[0][0]
-        wait_for(lambda: len(heard.samples()) / RATE >= begun + 0.8, what="0.8 s of the prompt")
+        heard = into_the_first_prompt(d, 0.8)
         # The fault staged: away 0.3 s, back for 0.6 s, away 0.3 s again.
         for back_for in (0.6, None):
             d.kill_sound()
@@ -311,10 +318,7 @@ def restart_heard_again_says_nothing():
     the game says nothing of lost sound, and goes on with the stream it said it again on."""
     with Desktop(PROGRAM, CATS) as d:
         d.launch()
-        heard = d.record()
-        d.click(d.find("push button", "Start"))
-        begun = wait_for(lambda: heard.phrases(), what="the prompt to begin")[0][0]
-        wait_for(lambda: len(heard.samples()) / RATE >= begun + 0.5, what="0.5 s of the prompt")
+        into_the_first_prompt(d, 0.5)
         d.kill_sound()
         time.sleep(0.3)
         d.restart_sound(asleep=True)
@@ -340,14 +344,7 @@ def device_sleeps_between_games():
         d.launch()
         wait_for(lambda: d.sink_state() == "SUSPENDED", what="the sink asleep at the start")
         expect(d.streams() == [], f"streams at the start window: {d.streams()}")
-        d.click(d.find("push button", "Start"))
-        wait_for(lambda: d.streams(), what="the game to speak")
-        d.type("cat")
-        d.keys("Return")
-        results = d.find("list", "Results")
-        wait_for(lambda: results.get_child_count() == 1, what="the answer")
-        d.click(d.find("push button", "Stop"))
-        wait_for(lambda: has(results, "showing"), what="the results")
+        d.one_answer_then_stop("cat")
         wait_for(lambda: not d.streams() and d.sink_state() == "SUSPENDED",
                  what=lambda: f"the sink asleep at the results ({d.sink_state()}, "
                               f"streams {d.streams()})")
