@@ -186,7 +186,10 @@ PulseOutput::~PulseOutput() {
 }
 
 std::shared_ptr<PulseOutput::Link> PulseOutput::link() {
-    if (!link_) link_ = std::make_shared<Link>(server_, load_);
+    if (!link_) {
+        link_ = std::make_shared<Link>(server_, load_);
+        link_->setRestAfter(restAfter_);
+    }
     return link_;
 }
 
@@ -217,7 +220,10 @@ void PulseOutput::rest() {
     });
 }
 
-void PulseOutput::setRestAfter(std::chrono::milliseconds quiet) { link()->setRestAfter(quiet); }
+void PulseOutput::setRestAfter(std::chrono::milliseconds quiet) {
+    restAfter_ = quiet;
+    link()->setRestAfter(quiet);
+}
 
 bool PulseOutput::connected() const {
     if (!link_) return false;
@@ -387,7 +393,9 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
                                       : now - began > reconnectPatience + length + stallMargin;
         if (overdue && l->heardWhole) {
             // Heard to the end: the call finishes on its thread, with the stream, and the next
-            // phrase waits its turn behind it.
+            // phrase waits its turn behind it, watched from nothing, not from this one's end.
+            l->heardWhole = false;
+            l->idle();
             silence_->heard();
             return;
         }

@@ -76,6 +76,7 @@ class PulseOutput final : public AudioOutput {
     Loader load_;
     std::shared_ptr<Link> link_;
     std::shared_ptr<Silence> silence_;
+    std::chrono::milliseconds restAfter_{60'000};
 };
 
 }  // namespace speech

@@ -196,6 +196,7 @@ struct Faults {
     int refuseOpensFrom = 1 << 30;  // the n-th open (counting from 1) and every one after fail
     std::set<int> failingWrites, failingDrains;  // which calls fail, counting from 1
     int writes = 0, drains = 0;
+    int drainMs = 0;  // how long a drain takes to be answered
     std::size_t bytesSinceOpen = 0;
 };
 Faults faults;
@@ -217,6 +218,7 @@ int fakeWrite(pa_simple*, const void*, std::size_t bytes, int* error) {
     return 0;
 }
 int fakeDrain(pa_simple*, int* error) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(faults.drainMs));
     return faults.failingDrains.count(++faults.drains) ? (*error = 1, -1) : 0;
 }
 int fakeFlush(pa_simple*, int*) { return 0; }
@@ -231,6 +233,30 @@ const speech::PulseLibrary* faultyLibrary() {
 }
 
 }  // namespace
+
+TEST(SoundFaults, ADrainAnsweredLateHoldsUpNeitherThisPhraseNorTheNextOne) {
+    speech::FliteSynth synth;
+    const auto pcm = synth.synthesize(" correct ");
+    faults = Faults{};
+    faults.drainMs = 1500;
+    speech::PulseOutput out(QString(), faultyLibrary);
+    out.stallMargin = std::chrono::milliseconds(200);
+    int silences = 0;
+    out.onSilence([&](const QString&) { ++silences; });
+    ASSERT_TRUE(out.open(16000));
+    const auto secondsOf = [&] {
+        const auto began = std::chrono::steady_clock::now();
+        out.play(pcm);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    };
+    // Played out, it is over after its length and the margin, drained or not.
+    EXPECT_LT(secondsOf(), 1.0);
+    // The next waits for the drain before it (it shares the stream), then plays.
+    EXPECT_GT(secondsOf(), 0.8) << "over before it was played";
+    EXPECT_EQ(silences, 0) << "nothing went unheard";
+    EXPECT_TRUE(out.connected());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1600));  // the last drain answered
+}
 
 TEST(SoundFaults, AFailedWriteOrDrainReconnectsOnceAndPlaysThePhraseAgain) {
     speech::FliteSynth synth;
