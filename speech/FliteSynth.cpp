@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 

@@ -64,10 +64,10 @@ def spelling_variants(word):
 
 class Dictionaries:
     def __init__(self):
-        self.american, self.british = read_list(AMERICAN), read_list(BRITISH)
-        both = self.american | self.british
-        self.lower_american = {w for w in self.american if w.islower()}
-        self.lower_british = {w for w in self.british if w.islower()}
+        american, british = read_list(AMERICAN), read_list(BRITISH)
+        both = american | british
+        self.lower_american = {w for w in american if w.islower()}
+        self.lower_british = {w for w in british if w.islower()}
         self.capitalised = {}
         for w in both:
             if not w.islower():
