@@ -12,6 +12,7 @@
 #include "platform/QtServices.h"
 #include "platform/Readable.h"
 #include "platform/ResultsList.h"
+#include "platform/WindowFrame.h"
 
 #include <qguiapplication_platform.h>
 #include <xcb/xcb.h>
@@ -302,10 +303,9 @@ void FormView::followScreen() {
 
 void FormView::reportFrame() {
     if (!isVisible()) return;
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    form_.Me.setFrame(twips_.fromPx(frame.width() - client.width()),
-                      twips_.fromPx(frame.height() - client.height()));
+    const QMargins frame = visibleFrame(*this);
+    form_.Me.setFrame(twips_.fromPx(frame.left() + frame.right()),
+                      twips_.fromPx(frame.top() + frame.bottom()));
 }
 
 void FormView::showEvent(QShowEvent* event) {

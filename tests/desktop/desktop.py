@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A private desktop for one outside-in case: an X server (Xvfb) with a real window manager
-(openbox), or a headless Wayland compositor (weston); a D-Bus session with the accessibility bus;
+(openbox), or a headless Wayland compositor (weston, or GNOME's mutter); a D-Bus session with the accessibility bus;
 a PulseAudio server whose null sink's monitor is recorded. The program is copied into a folder of
 its own beside the word list the case gives it. The case reads the window only through AT-SPI, as
 a screen reader does, acts through X input (or AT-SPI actions on Wayland), and hears the program
@@ -45,7 +45,9 @@ def wait_for(predicate, timeout=10.0, what="a state"):
 class Desktop:
     def __init__(self, program, words=None, wayland=False, screen_reader=None, theme=None,
                  in_place=False, window_manager=True, screen="1280x1024", sink_sleeps=False):
-        """in_place: the program runs where it is, with the word list beside it there (as a
+        """wayland: True (or "weston") for weston; "gnome" for GNOME's compositor, mutter, the
+        program started as GNOME starts it, its keys typed through mutter's remote desktop.
+        in_place: the program runs where it is, with the word list beside it there (as a
         package installs it), instead of a copy beside `words`.
         window_manager: False leaves the X server bare, with nobody to draw a frame.
         screen_reader: "orca" runs Orca; "flag" only says on the accessibility bus that a
@@ -80,8 +82,13 @@ class Desktop:
                 with open(os.path.join(self.program_dir, "Words.txt"), "w") as f:
                     f.write(words if words is not None else "cat\ndog\nsun\n")
             self._dress(theme)
-            self._start_display()
-            self._start_bus()
+            if wayland == "gnome":
+                # mutter is a D-Bus service first: it needs the session bus to start.
+                self._start_bus()
+                self._start_display()
+            else:
+                self._start_display()
+                self._start_bus()
             self._start_sound(asleep=sink_sleeps)
             if sink_sleeps:
                 self._run(["pactl", "load-module", "module-suspend-on-idle", "timeout=1"],
@@ -117,6 +124,18 @@ class Desktop:
         return p
 
     def _start_display(self):
+        if self.wayland == "gnome":
+            socket = "wayland-orthovane"
+            self._spawn(["mutter", "--headless", "--wayland", "--no-x11", "--wayland-display",
+                         socket, "--virtual-monitor", self.screen_size],
+                        stderr=open(os.path.join(self.dir, "mutter.log"), "w"))
+            wait_for(lambda: os.path.exists(os.path.join(self.env["XDG_RUNTIME_DIR"], socket)),
+                     what="mutter's socket")
+            # As GNOME's session starts a program: Qt chooses Wayland, GNOME's platform theme and
+            # its own decoration by itself.
+            self.env.update(WAYLAND_DISPLAY=socket, XDG_SESSION_TYPE="wayland",
+                            XDG_CURRENT_DESKTOP="GNOME")
+            return
         if self.wayland:
             socket = "wayland-orthovane"
             self._spawn(["weston", "--backend=headless-backend.so", f"--socket={socket}",
@@ -381,6 +400,11 @@ class Desktop:
         self._run(["xdotool", *args], check=True)
 
     def click(self, accessible, repeat=1):
+        if self.wayland:
+            # No X pointer to move: pressed as a screen reader presses it.
+            for _ in range(repeat):
+                accessible.get_action_iface().do_action(0)
+            return
         self.hover(accessible)
         self.xdo("click", "--repeat", str(repeat), "--delay", "90", "1")
 
@@ -466,10 +490,43 @@ class Desktop:
         return Image.open(io.BytesIO(png)).convert("RGB")
 
     def keys(self, *names):
+        if self.wayland == "gnome":
+            for name in names:
+                self._keysyms(*[KEYSYMS.get(k.lower()) or ord(k) for k in name.split("+")])
+            return
         self.xdo("key", "--delay", "30", *names)
 
     def type(self, text):
+        if self.wayland == "gnome":
+            for ch in text:
+                self._keysyms(ord(ch))
+            return
         self.xdo("type", "--delay", "30", text)
+
+    def _keysyms(self, *held):
+        """One chord through mutter's remote desktop, the compositor's own keyboard: each key
+        pressed in turn, then let go in the reverse order."""
+        from gi.repository import Gio, GLib
+        if getattr(self, "_remote", None) is None:
+            # mutter ends the session when the connection that made it closes: it is kept.
+            self._remote_bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+        call = functools.partial(self._remote_bus.call_sync, "org.gnome.Mutter.RemoteDesktop")
+        if getattr(self, "_remote", None) is None:
+            self._remote = call("/org/gnome/Mutter/RemoteDesktop", "org.gnome.Mutter.RemoteDesktop",
+                                "CreateSession", None, GLib.VariantType("(o)"), 0, 5000,
+                                None).unpack()[0]
+            call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "Start", None, None, 0,
+                 5000, None)
+            # The first key of a new virtual keyboard only sets up its keymap in the window: a
+            # Shift, pressed and let go, which the program ignores.
+            taps = [(KEYSYMS["shift"], True), (KEYSYMS["shift"], False)]
+        else:
+            taps = []
+        taps += [(k, True) for k in held] + [(k, False) for k in reversed(held)]
+        for keysym, down in taps:
+            call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "NotifyKeyboardKeysym",
+                 GLib.Variant("(ub)", (keysym, down)), None, 0, 5000, None)
+            time.sleep(0.015)
 
     # Hearing it.
 
@@ -621,6 +678,11 @@ def has(accessible, state):
     # list sends none.
     accessible.clear_cache()
     return accessible.get_state_set().contains(kind)
+
+
+# The X keysyms of the keys the cases name; any other key is its character's.
+KEYSYMS = {"return": 0xff0d, "tab": 0xff09, "shift": 0xffe1, "ctrl": 0xffe3, "alt": 0xffe9,
+           "space": 0x20, "up": 0xff52, "down": 0xff54, "f4": 0xffc1, "escape": 0xff1b}
 
 
 def extents(accessible):

@@ -134,45 +134,89 @@ def start_window():
 def game_longer_than_the_list():
     """Fourteen answers typed ahead through X keys, into the second level: verdicts heard in
     order, and after Stop the results read from the tree with the score line in view and
-    current."""
-    answers = ["cat", "dog"] * 5 + ["frog", "dog"] * 2
-    word = ["cat"] * 10 + ["frog"] * 4
+    current; a teacher copies them."""
     with Desktop(PROGRAM, CATS) as d:
         d.launch()
-        heard = d.record()
-        d.click(d.find("push button", "Start"))
-        for a in answers:
-            d.type(a)
-            d.keys("Return")
-        spans = heard.wait_for_phrases(1 + 2 * len(answers), timeout=90)
-        expected = ["Spell Word cat"]
-        for i, a in enumerate(answers):
-            expected += [" correct " if a == word[i] else " wrong ",
-                         "Spell Word " + word[min(i + 1, len(word) - 1)]]
-        lengths = lengths_of(spans)
-        expect(heard_as(lengths, expected), f"heard {lengths}")
-        d.click(d.find("push button", "Stop"))
-        results = d.find("list", "Results")
-        wait_for(lambda: has(results, "showing"), what="the results")
-        lines = results_lines(d)
-        expect(lines == [f"{w}  {a}  {'Correct' if a == w else 'Wrong'}"
-                         for w, a in zip(word, answers)]
-               + ["7 Correct Out Of 14"], f"results read {lines}")
-        first, last = results.get_child_at_index(0), results.get_child_at_index(len(lines) - 1)
-        def scrolled_to_the_score():
-            lx, ly, lw, lh = extents(results)
-            _, fy, _, _ = extents(first)
-            _, y, _, h = extents(last)
-            return fy < ly and ly <= y and y + h <= ly + lh
-        wait_for(scrolled_to_the_score, what="the list scrolled to its end, the score in view")
-        expect(has(last, "selected"), "the score line is the current item")
+        results, lines = fourteen_answers(d)
         # A teacher keeps the results: every line selected and copied, read back from the
         # desktop's clipboard.
-        d.click(last)
+        d.click(results.get_child_at_index(len(lines) - 1))
         d.keys("ctrl+a", "ctrl+c")
         copied = wait_for(lambda: d.clipboard() or None, what="the copied results")
         expect(copied.split("\n") == lines, f"copied {copied!r}")
         expect(d.find("spin button", description="starting level").get_name() == "Level 1", "back at Level 1")
+
+
+def gnome():
+    """On GNOME (mutter, Qt's own decoration with its shadow), the program started as GNOME
+    starts it: the fourteen-answer game typed through the compositor's keyboard, the results
+    list and its score line inside the window, the score selected and the list focused; the
+    top row whole in play; Alt+F4 closes it."""
+    with Desktop(PROGRAM, CATS, wayland="gnome") as d:
+        d.launch()
+        start = d.find("push button", "Start")
+        play = None
+        def in_play():
+            nonlocal play
+            play = extents(d.window)
+            return has(d.find("push button", "Stop"), "showing")
+        results, lines = fourteen_answers(d, started=in_play)
+        for control in (start, d.find("text", "Answer")):
+            expect(inside(extents(control), play), f"{control.get_name()} {extents(control)} "
+                   f"whole in the window in play {play}")
+        window, score = extents(d.window), extents(results.get_child_at_index(len(lines) - 1))
+        expect(inside(extents(results), window) and inside(score, window),
+               f"results {extents(results)} and score {score} inside the window {window}")
+        expect(has(results, "focused"), "the results list has the focus")
+        closing = time.monotonic()
+        d.keys("alt+F4")
+        status = d.exit_status(timeout=10)
+        expect(status == 0, f"exit status {status} {time.monotonic() - closing:.2f} s after Alt+F4")
+
+
+def inside(inner, outer):
+    """Whether the rectangle (x, y, width, height) `inner` lies wholly within `outer`."""
+    x, y, w, h = inner
+    ox, oy, ow, oh = outer
+    return ox <= x and oy <= y and x + w <= ox + ow and y + h <= oy + oh
+
+
+def fourteen_answers(d, started=None):
+    """Plays the program from the keyboard: fourteen answers typed ahead, into the
+    second level, the verdicts and prompts heard in order, then Stop. Returns the results list
+    and its lines, once the score line is in view and selected."""
+    answers = ["cat", "dog"] * 5 + ["frog", "dog"] * 2
+    word = ["cat"] * 10 + ["frog"] * 4
+    heard = d.record()
+    d.click(d.find("push button", "Start"))
+    if started:
+        wait_for(started, what="the game")
+    for a in answers:
+        d.type(a)
+        d.keys("Return")
+    spans = heard.wait_for_phrases(1 + 2 * len(answers), timeout=90)
+    expected = ["Spell Word cat"]
+    for i, a in enumerate(answers):
+        expected += [" correct " if a == word[i] else " wrong ",
+                     "Spell Word " + word[min(i + 1, len(word) - 1)]]
+    lengths = lengths_of(spans)
+    expect(heard_as(lengths, expected), f"heard {lengths}")
+    d.click(d.find("push button", "Stop"))
+    results = d.find("list", "Results")
+    wait_for(lambda: has(results, "showing"), what="the results")
+    lines = results_lines(d)
+    expect(lines == [f"{w}  {a}  {'Correct' if a == w else 'Wrong'}"
+                     for w, a in zip(word, answers)]
+           + ["7 Correct Out Of 14"], f"results read {lines}")
+    first, last = results.get_child_at_index(0), results.get_child_at_index(len(lines) - 1)
+    def scrolled_to_the_score():
+        lx, ly, lw, lh = extents(results)
+        _, fy, _, _ = extents(first)
+        _, y, _, h = extents(last)
+        return fy < ly and ly <= y and y + h <= ly + lh
+    wait_for(scrolled_to_the_score, what="the list scrolled to its end, the score in view")
+    expect(has(last, "selected"), "the score line is the current item")
+    return results, lines
 
 
 def word_never_in_the_tree():
@@ -883,7 +927,7 @@ if __name__ == "__main__":
                                        readable_in_the_default_theme, readable_in_a_dark_theme,
                                        readable_in_a_high_contrast_theme,
                                        buttons_whole_at_fractional_scales, large_text,
-                                       window_in_its_frame, window_without_a_frame, wayland,
+                                       window_in_its_frame, window_without_a_frame, wayland, gnome,
                                        opens_on_screen, ending_cancels_speech, suspended_device,
                                        speech_service_frozen_mid_word,
                                        screen_reader, missing_list, installed)})
