@@ -354,12 +354,15 @@ void FormView::presentResults() {
         // The game is over and its results come into view. The last line, the score, is in
         // sight and current, and the list takes the focus (the entry box is disabled now), so
         // the score is what the player sees and a screen reader reads first.
-        results_->setFocus(Qt::OtherFocusReason);
-        // Made current only now that the list has the focus: that is when the current line is
-        // announced as focused, and not the list alone.
-        results_->setCurrentRow(-1);
+        // Current before the focus arrives: a list without a current line makes its first one
+        // current as it takes the focus, and Orca 48 reads that line first.
         results_->setCurrentRow(results_->count() - 1);
         results_->scrollToBottom();
+        results_->setFocus(Qt::OtherFocusReason);
+        // And made current again now that the list has the focus: that is when the current
+        // line is announced as focused, and not the list alone (Orca 43).
+        results_->setCurrentRow(-1);
+        results_->setCurrentRow(results_->count() - 1);
     }
     resultsInView_ = inView;
 }

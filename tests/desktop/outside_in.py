@@ -869,6 +869,9 @@ def screen_reader():
         expect(not heard_own, f"the game's own voice spoke beside the screen reader: "
                f"{lengths_of(heard_own)}, {overlap(heard_own, heard_service):.3f} s at once")
         expect(not any("frog" in u.lower() for u in said), f"the screen reader said the word: {said}")
+        lines_read = [u for u in said[stopping:] if "Correct" in u or "Wrong" in u]
+        expect(lines_read and "Out Of" in lines_read[0],
+               f"a line read before the score at the end: {said[stopping:]}")
         expect(not any("Type the word" in u for u in said[playing:]),
                f"the entry box's help repeated during play: {said[playing:]}")
         expect(not any("Results" in u for u in said[playing:stopping]),
