@@ -3,6 +3,7 @@
 #include "speech/DispatcherClient.h"
 
 #include "speech/PlainText.h"
+#include "speech/SoundWatch.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -18,9 +19,9 @@ namespace {
 using Clock = SsipConnection::Clock;
 using Status = SsipConnection::Status;
 
-// A service that stopped answering is not asked again at every phrase: each try could cost the
-// player `answerPatience` of silence.
-constexpr auto RetryFrozenAfter = std::chrono::seconds(10);
+// A service that stopped answering, or whose voice is silent, is not asked again at every phrase:
+// each try could cost the player `answerPatience` or `soundPatience` of silence.
+constexpr auto RetryHeldOffAfter = std::chrono::seconds(10);
 // The service's voice stops dead at the end of a phrase, and reports the end while the last of
 // it is still playing: this beat makes the pause heard before the next phrase what the game's own
 // voice leaves, about 170 ms (measured at the sound server with speech-dispatcher 0.11's flite
@@ -32,6 +33,8 @@ constexpr auto Shortest = std::chrono::milliseconds(50);
 // While a phrase waits or plays, a question this often that any live service answers at once.
 constexpr auto ProbeEvery = std::chrono::seconds(1);
 constexpr const char* Probe = "GET RATE";
+// The answer to CANCEL.
+constexpr int Cancelled = 213;
 
 std::string clientName() {
     const char* user = std::getenv("USER");
@@ -93,6 +96,9 @@ DispatcherClient::Outcome DispatcherClient::failed(Outcome why, std::size_t mess
             if (block.isNotice() && block.message() == message &&
                 (block.code == SsipConnection::Cancel || block.code == SsipConnection::End))
                 break;
+            // The cancel taken: speech-dispatcher 0.12 sends no notice for a message whose
+            // voice never ended it.
+            if (!block.isNotice() && block.code == Cancelled) break;
         }
     }
     return why;
@@ -115,14 +121,21 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
     auto deadline = Clock::now() + queuePatience;
     std::optional<Clock::time_point> asked;
     auto nextAsk = Clock::now() + ProbeEvery;
+    // Once begun, listened for until a sound is heard, or it is plain none will be.
+    std::optional<SoundWatch> watch;
+    const auto silent = [&] { return watch && watch->heard() == SoundWatch::Heard::Nothing; };
     for (;;) {
-        const auto wake = std::min(deadline, asked ? *asked + answerPatience : nextAsk);
+        const auto due = std::min(deadline, asked ? *asked + answerPatience : nextAsk);
+        const auto wake = silent() ? std::min(due, *begun + soundPatience) : due;
         SsipConnection::Reply block;
         const Status s = connection_.next(block, wake, stop);
         if (s == Status::Stopped) {
             connection_.post("CANCEL self");
             return Outcome::Stopped;
         }
+        if (s == Status::TimedOut && silent() && Clock::now() >= *begun + soundPatience)
+            return failed(Outcome::Silent, message);
+        if (s == Status::TimedOut && Clock::now() < due) continue;  // woken to listen only
         if (s == Status::TimedOut && Clock::now() < deadline && !asked) {
             connection_.post(Probe);
             asked = Clock::now();
@@ -142,8 +155,9 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
             begun = Clock::now();
             deadline = *begun + phrasePatience(text.size());
             nextAsk = Clock::now() + ProbeEvery;
+            watch.emplace();
         } else if (block.code == SsipConnection::End) {
-            if (!begun || Clock::now() - *begun < Shortest) return Outcome::Failed;
+            if (!begun || Clock::now() - *begun < Shortest || silent()) return Outcome::Silent;
             break;
         } else if (block.code == SsipConnection::Cancel) {
             // Cancelled by someone else: it was not heard whole.
@@ -160,8 +174,8 @@ DispatcherClient::Outcome DispatcherClient::say(const QByteArray& text,
 bool DispatcherClient::worthAsking() const {
     if (!lastFailure_) return true;
     const SocketIdentity now = serviceSocket();
-    if (!lastFailure_->frozen) return now.exists;
-    return now != lastFailure_->socket || Clock::now() - lastFailure_->when >= RetryFrozenAfter;
+    if (!lastFailure_->holdOff) return now.exists;
+    return now != lastFailure_->socket || Clock::now() - lastFailure_->when >= RetryHeldOffAfter;
 }
 
 bool DispatcherClient::speak(const QString& text) {
@@ -175,7 +189,8 @@ bool DispatcherClient::speak(const QString& text) {
     if (outcome == Outcome::Stopped || cancel.stop_requested()) return true;
     if (outcome != Outcome::Heard) {
         connection_.close();
-        lastFailure_ = Failure{Clock::now(), outcome == Outcome::Frozen, serviceSocket()};
+        const bool holdOff = outcome == Outcome::Frozen || outcome == Outcome::Silent;
+        lastFailure_ = Failure{Clock::now(), holdOff, serviceSocket()};
         return false;
     }
     lastFailure_.reset();

@@ -21,8 +21,10 @@ namespace speech {
 // The service is only ever spoken to from the waiter's job, with a deadline on every step, so
 // the window stays live whatever the service does. One that has gone (its socket closes) is seen
 // at once; one that does not answer is given `answerPatience` to take a phrase, to begin it or to
-// answer a question while the phrase waits its turn. A phrase the service gives up on is its
-// message cancelled, so it is never said after the game's own voice has said it.
+// answer a question while the phrase waits its turn. A phrase begun is listened for at the
+// desktop's sound device, and one that makes no sound there was not heard. A phrase the service
+// gives up on is its message cancelled, so it is never said after the game's own voice has said
+// it.
 class DispatcherClient {
   public:
     explicit DispatcherClient(Waiter& waiter);
@@ -40,26 +42,31 @@ class DispatcherClient {
     static std::chrono::milliseconds phrasePatience(qsizetype chars);
     // How long a phrase may wait its turn behind another program's messages.
     std::chrono::milliseconds queuePatience{30000};
+    // How long a phrase the service has begun may go without a sound at the desktop's sound
+    // device before its voice is taken for broken: any voice sounds within a few hundred
+    // milliseconds of beginning.
+    std::chrono::milliseconds soundPatience{500};
 
     // Cancels what the service is saying for the game, at once and from any thread: the game is
     // ending, and nothing of it may be heard after it has gone.
     void cancelNow() { connection_.post("CANCEL self"); }
 
   private:
-    enum class Outcome { Heard, Stopped, Failed, Frozen };
+    // Silent: begun, and no sound came of it; the service's voice is broken.
+    enum class Outcome { Heard, Stopped, Failed, Frozen, Silent };
     Outcome say(const QByteArray& text, const std::stop_token& stop);
     Outcome failed(Outcome why, std::size_t message);
     bool connect(const std::stop_token& stop);
     // Whether the service is worth asking again: one that was gone is looked for at every phrase;
-    // one that stopped answering is asked again only once a new one has taken its socket, or
-    // after a while.
+    // one that stopped answering, or whose voice made no sound, is asked again only once a new
+    // one has taken its socket, or after a while.
     bool worthAsking() const;
 
     Waiter& waiter_;
     SsipConnection connection_;
     struct Failure {
         std::chrono::steady_clock::time_point when;
-        bool frozen = false;
+        bool holdOff = false;  // frozen, or silent
         SocketIdentity socket;
     };
     std::optional<Failure> lastFailure_;

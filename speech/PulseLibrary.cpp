@@ -18,6 +18,7 @@ const PulseLibrary* load() {
     const bool complete = bindSymbol(library, "pa_simple_new", api.simple_new) &&
                           bindSymbol(library, "pa_simple_free", api.simple_free) &&
                           bindSymbol(library, "pa_simple_write", api.simple_write) &&
+                          bindSymbol(library, "pa_simple_read", api.simple_read) &&
                           bindSymbol(library, "pa_simple_drain", api.simple_drain) &&
                           bindSymbol(library, "pa_simple_flush", api.simple_flush) &&
                           bindSymbol(library, "pa_simple_get_latency", api.simple_get_latency) &&

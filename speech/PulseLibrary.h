@@ -17,6 +17,7 @@ struct PulseLibrary {
     decltype(&pa_simple_new) simple_new;
     decltype(&pa_simple_free) simple_free;
     decltype(&pa_simple_write) simple_write;
+    decltype(&pa_simple_read) simple_read;
     decltype(&pa_simple_drain) simple_drain;
     decltype(&pa_simple_flush) simple_flush;
     decltype(&pa_simple_get_latency) simple_get_latency;

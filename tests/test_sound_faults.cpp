@@ -221,13 +221,14 @@ int fakeDrain(pa_simple*, int* error) {
     std::this_thread::sleep_for(std::chrono::milliseconds(faults.drainMs));
     return faults.failingDrains.count(++faults.drains) ? (*error = 1, -1) : 0;
 }
+int fakeRead(pa_simple*, void*, std::size_t, int* error) { return *error = 1, -1; }
 int fakeFlush(pa_simple*, int*) { return 0; }
 pa_usec_t fakeLatency(pa_simple*, int*) { return 0; }
 void fakeFree(pa_simple*) {}
 const char* fakeError(int) { return "forced"; }
 std::size_t fakeBytes(pa_usec_t, const pa_sample_spec*) { return 1920; }
 const speech::PulseLibrary* faultyLibrary() {
-    static const speech::PulseLibrary api{fakeNew,   fakeFree,    fakeWrite, fakeDrain,
+    static const speech::PulseLibrary api{fakeNew,   fakeFree,    fakeWrite, fakeRead, fakeDrain,
                                           fakeFlush, fakeLatency, fakeError, fakeBytes};
     return &api;
 }
