@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "speech/SoundWatch.h"
 
+#include "speech/Pacing.h"
 #include "speech/PulseLibrary.h"
 
 #include <array>
@@ -17,8 +18,6 @@ namespace {
 constexpr std::uint32_t Rate = 8000;
 // A read returns this often, so a thread sees soon that it is no longer wanted.
 constexpr std::size_t ChunkSamples = Rate / 50;
-// A sample this far from zero either way is sound; a silent device plays zeros.
-constexpr int Audible = 300;
 
 // True once a sound is heard from `source`; false when it cannot be listened to, or is no
 // longer wanted.
@@ -36,7 +35,8 @@ bool heardFrom(const std::string& source, const std::atomic<bool>& done) {
     std::array<std::int16_t, ChunkSamples> chunk{};
     bool sound = false;
     while (!sound && !done && pa->simple_read(stream, chunk.data(), sizeof chunk, &error) >= 0) {
-        for (const std::int16_t sample : chunk) sound = sound || std::abs(int(sample)) >= Audible;
+        for (const std::int16_t sample : chunk)
+            sound = sound || std::abs(int(sample)) >= HeardLevel;
     }
     pa->simple_free(stream);
     return sound;

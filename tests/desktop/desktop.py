@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A private desktop for one outside-in case: an X server (Xvfb) with a real window manager
-(openbox), or a headless Wayland compositor (weston, or GNOME's mutter); a D-Bus session with the accessibility bus;
-a PulseAudio server whose null sink's monitor is recorded. The program is copied into a folder of
+(openbox), or a headless Wayland compositor (weston, or GNOME's mutter); a D-Bus session with
+the accessibility bus; a PulseAudio server whose null sink's monitor is recorded. The program is copied into a folder of
 its own beside the word list the case gives it. The case reads the window only through AT-SPI, as
 a screen reader does, acts through X input (or AT-SPI actions on Wayland), and hears the program
 only at the sound server.
@@ -124,26 +124,21 @@ class Desktop:
         return p
 
     def _start_display(self):
-        if self.wayland == "gnome":
-            socket = "wayland-orthovane"
-            self._spawn(["mutter", "--headless", "--wayland", "--no-x11", "--wayland-display",
-                         socket, "--virtual-monitor", self.screen_size],
-                        stderr=open(os.path.join(self.dir, "mutter.log"), "w"))
-            wait_for(lambda: os.path.exists(os.path.join(self.env["XDG_RUNTIME_DIR"], socket)),
-                     what="mutter's socket")
-            # As GNOME's session starts a program: Qt chooses Wayland, GNOME's platform theme and
-            # its own decoration by itself.
-            self.env.update(WAYLAND_DISPLAY=socket, XDG_SESSION_TYPE="wayland",
-                            XDG_CURRENT_DESKTOP="GNOME")
-            return
         if self.wayland:
             socket = "wayland-orthovane"
-            self._spawn(["weston", "--backend=headless-backend.so", f"--socket={socket}",
-                         "--idle-time=0", "--width=1280", "--height=1024"])
+            if self.wayland == "gnome":
+                self._spawn(["mutter", "--headless", "--wayland", "--no-x11", "--wayland-display",
+                             socket, "--virtual-monitor", self.screen_size])
+                # As GNOME's session starts a program: Qt chooses Wayland, GNOME's platform theme
+                # and its own decoration by itself.
+                self.env.update(XDG_SESSION_TYPE="wayland", XDG_CURRENT_DESKTOP="GNOME")
+            else:
+                self._spawn(["weston", "--backend=headless-backend.so", f"--socket={socket}",
+                             "--idle-time=0", "--width=1280", "--height=1024"])
+                self.env["QT_QPA_PLATFORM"] = "wayland"
             wait_for(lambda: os.path.exists(os.path.join(self.env["XDG_RUNTIME_DIR"], socket)),
-                     what="weston's socket")
+                     what="the compositor's socket")
             self.env["WAYLAND_DISPLAY"] = socket
-            self.env["QT_QPA_PLATFORM"] = "wayland"
             return
         # The display picks its own free number and says it once it accepts connections.
         xvfb = self._spawn([os.path.join(SUPPORT, "display-server"), self.screen_size],
@@ -507,22 +502,21 @@ class Desktop:
         """One chord through mutter's remote desktop, the compositor's own keyboard: each key
         pressed in turn, then let go in the reverse order."""
         from gi.repository import Gio, GLib
+        taps = [(k, True) for k in held] + [(k, False) for k in reversed(held)]
         if getattr(self, "_remote", None) is None:
             # mutter ends the session when the connection that made it closes: it is kept.
             self._remote_bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-        call = functools.partial(self._remote_bus.call_sync, "org.gnome.Mutter.RemoteDesktop")
-        if getattr(self, "_remote", None) is None:
-            self._remote = call("/org/gnome/Mutter/RemoteDesktop", "org.gnome.Mutter.RemoteDesktop",
-                                "CreateSession", None, GLib.VariantType("(o)"), 0, 5000,
-                                None).unpack()[0]
-            call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "Start", None, None, 0,
-                 5000, None)
+            self._remote = self._remote_bus.call_sync(
+                "org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
+                "org.gnome.Mutter.RemoteDesktop", "CreateSession", None,
+                GLib.VariantType("(o)"), 0, 5000, None).unpack()[0]
+            self._remote_bus.call_sync("org.gnome.Mutter.RemoteDesktop", self._remote,
+                                       "org.gnome.Mutter.RemoteDesktop.Session", "Start", None,
+                                       None, 0, 5000, None)
             # The first key of a new virtual keyboard only sets up its keymap in the window: a
             # Shift, pressed and let go, which the program ignores.
-            taps = [(KEYSYMS["shift"], True), (KEYSYMS["shift"], False)]
-        else:
-            taps = []
-        taps += [(k, True) for k in held] + [(k, False) for k in reversed(held)]
+            taps = [(KEYSYMS["shift"], True), (KEYSYMS["shift"], False)] + taps
+        call = functools.partial(self._remote_bus.call_sync, "org.gnome.Mutter.RemoteDesktop")
         for keysym, down in taps:
             call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "NotifyKeyboardKeysym",
                  GLib.Variant("(ub)", (keysym, down)), None, 0, 5000, None)
@@ -682,7 +676,7 @@ def has(accessible, state):
 
 # The X keysyms of the keys the cases name; any other key is its character's.
 KEYSYMS = {"return": 0xff0d, "tab": 0xff09, "shift": 0xffe1, "ctrl": 0xffe3, "alt": 0xffe9,
-           "space": 0x20, "up": 0xff52, "down": 0xff54, "f4": 0xffc1, "escape": 0xff1b}
+           "space": 0x20, "up": 0xff52, "down": 0xff54, "f4": 0xffc1}
 
 
 def extents(accessible):
