@@ -1,10 +1,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A private desktop for one outside-in case: an X server (Xvfb) with a real window manager
-(openbox), or a headless Wayland compositor (weston, or GNOME's mutter); a D-Bus session with
-the accessibility bus; a PulseAudio server whose null sink's monitor is recorded. The program is copied into a folder of
-its own beside the word list the case gives it. The case reads the window only through AT-SPI, as
-a screen reader does, acts through X input (or AT-SPI actions on Wayland), and hears the program
-only at the sound server.
+(openbox), or a headless Wayland compositor (weston, or GNOME's mutter, with PipeWire for its
+screencast); a D-Bus session with the accessibility bus; a sound server whose null sink's monitor
+is recorded: PulseAudio, or on GNOME PipeWire with WirePlumber and its PulseAudio server, as
+GNOME has it. The program is copied into a folder of its own beside the word list the case gives
+it. The case reads the window only through AT-SPI, as a screen reader does, acts through X input
+(or AT-SPI actions, and mutter's own keyboard, on Wayland), sees it as the screen shows it, and
+hears the program only at the sound server.
 
 Import this module, make a Desktop, and only then use `atspi()`: libatspi binds to the session
 bus it finds in the environment at its first call, so each case runs in a process of its own.
@@ -22,6 +24,17 @@ import time
 SUPPORT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")
 RATE = 16000  # what the monitor is recorded at, mono 16-bit
 AUDIBLE = 300  # a sample heard as sound: at least this far from zero either way
+
+
+def answers(path):
+    """Whether a server listens on the Unix socket at path (a killed one leaves its file)."""
+    import socket
+    with socket.socket(socket.AF_UNIX) as s:
+        try:
+            s.connect(path)
+            return True
+        except OSError:
+            return False
 
 
 def wait_for(predicate, timeout=10.0, what="a state"):
@@ -44,9 +57,11 @@ def wait_for(predicate, timeout=10.0, what="a state"):
 
 class Desktop:
     def __init__(self, program, words=None, wayland=False, screen_reader=None, theme=None,
-                 in_place=False, window_manager=True, screen="1280x1024", sink_sleeps=False):
+                 in_place=False, window_manager=True, screen="1280x1024", sink_sleeps=False,
+                 sound=None):
         """wayland: True (or "weston") for weston; "gnome" for GNOME's compositor, mutter, the
-        program started as GNOME starts it, its keys typed through mutter's remote desktop.
+        program started as GNOME starts it, its keys typed through mutter's remote desktop, its
+        pictures taken through mutter's screencast, its sound played through PipeWire.
         in_place: the program runs where it is, with the word list beside it there (as a
         package installs it), instead of a copy beside `words`.
         window_manager: False leaves the X server bare, with nobody to draw a frame.
@@ -55,9 +70,12 @@ class Desktop:
         theme: "dark" (GTK's Adwaita dark, through Qt's GTK platform theme) or "high-contrast"
         (white and yellow on black, through qt6ct); the default palette without one.
         sink_sleeps: the sink is suspended a second after nothing plays on it, as PulseAudio's
-        module-suspend-on-idle does on a laptop, instead of kept awake."""
+        module-suspend-on-idle does on a laptop, instead of kept awake.
+        sound: "pipewire" (GNOME's, its default there) or "pulseaudio" (elsewhere; on GNOME,
+        PipeWire then runs for the screencast alone)."""
         self.dir = tempfile.mkdtemp(prefix="orthovane-desktop.")
         self.wayland = wayland
+        self.sound_server = sound or ("pipewire" if wayland == "gnome" else "pulseaudio")
         self.window_manager = window_manager
         self.screen_size = screen
         self.procs = []
@@ -177,6 +195,12 @@ class Desktop:
                    "org.a11y.Status", name, "<true>" if value else "<false>"], check=True)
 
     def _start_sound(self, asleep=False):
+        if self.sound_server == "pipewire":
+            self.sound = self._start_pipewire()
+            return
+        if self.wayland == "gnome" and not hasattr(self, "_video"):
+            # mutter's screencast goes through PipeWire whoever plays the sound.
+            self._video = self._start_pipewire(pulse=False)
         pulse = os.path.join(self.dir, "pulse")
         self.env["PULSE_SERVER"] = "unix:" + os.path.join(pulse, "native")
         env = dict(self.env, ORTHOVANE_SINK_ASLEEP="1") if asleep else self.env
@@ -186,10 +210,40 @@ class Desktop:
                           env=self.env).returncode != 0:
             raise RuntimeError("pulseaudio did not start")
 
+    def _start_pipewire(self, pulse=True):
+        """PipeWire, its session manager and (with `pulse`) its PulseAudio server, as GNOME's
+        session starts them. The sink is PipeWire's own, made by its configuration as a sound
+        card's would be found, so it comes back by itself when the sound server restarts."""
+        conf = os.path.join(self.dir, ".config", "pipewire", "pipewire.conf.d")
+        if not os.path.isdir(conf):
+            os.makedirs(conf)
+            shutil.copy(os.path.join(SUPPORT, "pipewire-sink.conf"), conf)
+        logs = open(os.path.join(self.dir, "pipewire.log"), "a")
+        spawn = functools.partial(self._spawn, stdout=logs, stderr=subprocess.STDOUT)
+        started = [spawn(["pipewire"])]
+        # As GNOME's session orders them: the session manager and the PulseAudio server once
+        # PipeWire answers. Started beside it, WirePlumber 0.4 finds no PipeWire and ends, and
+        # then nothing links a stream to the sink.
+        wait_for(lambda: answers(os.path.join(self.env["XDG_RUNTIME_DIR"], "pipewire-0")),
+                 what="PipeWire's socket")
+        started += [spawn(["wireplumber"])]
+        if pulse:
+            self.env["PULSE_SERVER"] = "unix:" + os.path.join(self.env["XDG_RUNTIME_DIR"],
+                                                              "pulse", "native")
+            started += [spawn(["pipewire-pulse"])]
+            wait_for(lambda: b"Default Sink: desktop_null" in self._run(["pactl", "info"]),
+                     what="PipeWire's sink")
+        ended = [p for p in started if p.poll() is not None]
+        if ended:
+            raise RuntimeError(f"{ended[0].args[0]} ended: " + open(logs.name).read()[-2000:])
+        return started
+
     def kill_sound(self):
-        """The sound server dies at once, as a crash or `kill -9` ends it."""
-        self.sound.kill()
-        self.sound.wait()
+        """The sound server dies at once, as a crash or `kill -9` ends it (on GNOME, PipeWire
+        with its session manager and PulseAudio server)."""
+        for p in self.sound if isinstance(self.sound, list) else [self.sound]:
+            p.kill()
+            p.wait()
 
     def restart_sound(self, asleep=False):
         """A new sound server on the same socket, as a desktop's audio restarts; `asleep`: its
@@ -501,26 +555,59 @@ class Desktop:
     def _keysyms(self, *held):
         """One chord through mutter's remote desktop, the compositor's own keyboard: each key
         pressed in turn, then let go in the reverse order."""
-        from gi.repository import Gio, GLib
+        from gi.repository import GLib
         taps = [(k, True) for k in held] + [(k, False) for k in reversed(held)]
         if getattr(self, "_remote", None) is None:
-            # mutter ends the session when the connection that made it closes: it is kept.
-            self._remote_bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-            self._remote = self._remote_bus.call_sync(
-                "org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
-                "org.gnome.Mutter.RemoteDesktop", "CreateSession", None,
-                GLib.VariantType("(o)"), 0, 5000, None).unpack()[0]
-            self._remote_bus.call_sync("org.gnome.Mutter.RemoteDesktop", self._remote,
-                                       "org.gnome.Mutter.RemoteDesktop.Session", "Start", None,
-                                       None, 0, 5000, None)
+            self._remote = self._mutter_session("RemoteDesktop")
+            self._mutter("RemoteDesktop", self._remote, "Session.Start")
             # The first key of a new virtual keyboard only sets up its keymap in the window: a
             # Shift, pressed and let go, which the program ignores.
             taps = [(KEYSYMS["shift"], True), (KEYSYMS["shift"], False)] + taps
-        call = functools.partial(self._remote_bus.call_sync, "org.gnome.Mutter.RemoteDesktop")
         for keysym, down in taps:
-            call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "NotifyKeyboardKeysym",
-                 GLib.Variant("(ub)", (keysym, down)), None, 0, 5000, None)
+            self._mutter("RemoteDesktop", self._remote, "Session.NotifyKeyboardKeysym",
+                         GLib.Variant("(ub)", (keysym, down)))
             time.sleep(0.015)
+
+    def _mutter(self, service, path, method, args=None, returns=None):
+        """Calls one of mutter's remote-access services (RemoteDesktop, ScreenCast) on the
+        connection kept for them: mutter ends a session when the connection that made it
+        closes."""
+        from gi.repository import Gio, GLib
+        if getattr(self, "_mutter_bus", None) is None:
+            self._mutter_bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+        interface, _, name = f"org.gnome.Mutter.{service}.{method}".rpartition(".")
+        reply = self._mutter_bus.call_sync(f"org.gnome.Mutter.{service}", path, interface, name,
+                                           args, returns and GLib.VariantType(returns), 0, 5000,
+                                           None)
+        return reply.unpack()[0] if returns else None
+
+    def _mutter_session(self, service, args=None):
+        return self._mutter(service, f"/org/gnome/Mutter/{service}", "CreateSession", args,
+                            "(o)")
+
+    def screencast(self):
+        """The whole screen as mutter's screencast sends it through PipeWire, as a screen
+        recorder or a remote helper sees it, as a PIL image (RGB)."""
+        from gi.repository import GLib
+        from PIL import Image
+        import io
+        if getattr(self, "_cast_node", None) is None:
+            session = self._mutter_session("ScreenCast", GLib.Variant("(a{sv})", ({},)))
+            stream = self._mutter("ScreenCast", session, "Session.RecordMonitor",
+                                  GLib.Variant("(sa{sv})", ("", {})), "(o)")
+            nodes = []
+            self._mutter_bus.signal_subscribe(
+                "org.gnome.Mutter.ScreenCast", "org.gnome.Mutter.ScreenCast.Stream",
+                "PipeWireStreamAdded", stream, None, 0, lambda *a: nodes.append(a[5].unpack()[0]))
+            self._mutter("ScreenCast", session, "Session.Start")
+            def added():
+                GLib.MainContext.default().iteration(False)
+                return nodes and nodes[0]
+            self._cast_node = wait_for(added, what="the screencast's PipeWire stream")
+        png = self._run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={self._cast_node}",
+                         "num-buffers=1", "!", "videoconvert", "!", "pngenc", "!", "fdsink"],
+                        check=True)
+        return Image.open(io.BytesIO(png)).convert("RGB")
 
     # Hearing it.
 
