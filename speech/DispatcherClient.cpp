@@ -33,8 +33,6 @@ constexpr auto Shortest = std::chrono::milliseconds(50);
 // While a phrase waits or plays, a question this often that any live service answers at once.
 constexpr auto ProbeEvery = std::chrono::seconds(1);
 constexpr const char* Probe = "GET RATE";
-// The answer to CANCEL.
-constexpr int Cancelled = 213;
 
 std::string clientName() {
     const char* user = std::getenv("USER");
@@ -98,7 +96,7 @@ DispatcherClient::Outcome DispatcherClient::failed(Outcome why, std::size_t mess
                 break;
             // The cancel taken: speech-dispatcher 0.12 sends no notice for a message whose
             // voice never ended it.
-            if (!block.isNotice() && block.code == Cancelled) break;
+            if (block.code == SsipConnection::Cancelled) break;
         }
     }
     return why;

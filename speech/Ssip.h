@@ -44,6 +44,8 @@ class SsipConnection {
     static constexpr int Begin = 701;
     static constexpr int End = 702;
     static constexpr int Cancel = 703;
+    // The reply to CANCEL.
+    static constexpr int Cancelled = 213;
 
     SsipConnection() = default;
     ~SsipConnection() { close(); }

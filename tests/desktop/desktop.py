@@ -204,8 +204,8 @@ class Desktop:
         pulse = os.path.join(self.dir, "pulse")
         self.env["PULSE_SERVER"] = "unix:" + os.path.join(pulse, "native")
         env = dict(self.env, ORTHOVANE_SINK_ASLEEP="1") if asleep else self.env
-        self.sound = self._spawn([os.path.join(SUPPORT, "sound-server"), pulse, "desktop_null"],
-                                 env=env)
+        self.sound = [self._spawn([os.path.join(SUPPORT, "sound-server"), pulse, "desktop_null"],
+                                  env=env)]
         if subprocess.run([os.path.join(SUPPORT, "sound-server"), "--wait", pulse],
                           env=self.env).returncode != 0:
             raise RuntimeError("pulseaudio did not start")
@@ -241,7 +241,7 @@ class Desktop:
     def kill_sound(self):
         """The sound server dies at once, as a crash or `kill -9` ends it (on GNOME, PipeWire
         with its session manager and PulseAudio server)."""
-        for p in self.sound if isinstance(self.sound, list) else [self.sound]:
+        for p in self.sound:
             p.kill()
             p.wait()
 
