@@ -45,7 +45,16 @@ void waitSilently(Clock::duration length, const std::stop_token& stop) {
 // program never writes more than half the target ahead, and a write never waits for room.
 constexpr pa_usec_t TargetUs = 4'000'000, DeviceUs = 15'000, AheadUs = TargetUs / 2;
 // A drain cannot be cut short, so it is left only the last few milliseconds.
-constexpr pa_usec_t DrainWithinUs = 30'000;
+constexpr pa_usec_t DrainWithinUs = 20'000;
+// PipeWire's PulseAudio server keeps the last part of a period back (29 to 70 ms were seen) until
+// the stream is drained or written to again, and now and then never answers a drain at all. What
+// it says is left then stops falling: found the same this many looks in a row, once the device
+// has been seen playing and with no more than HeldTailUs to go, the phrase is pushed out with
+// silence behind it instead, and the silence flushed once the phrase has been heard. A device
+// that does not play is never taken for this: either nothing falls, or (a suspended PulseAudio
+// sink, whose client guesses from the clock) it keeps falling.
+constexpr int HeldLooks = 3;
+constexpr pa_usec_t HeldTailUs = 200'000, PushOutUs = 100'000;
 
 }  // namespace
 
@@ -107,6 +116,8 @@ struct PulseOutput::Link {
     // The phrase under way has been played to its last few milliseconds: whatever the call
     // still waits for (a drain the server answers late), the player has heard it.
     std::atomic<bool> heardWhole{false};
+    // When the drain under way was asked for; 0: none is.
+    std::atomic<Clock::rep> drainAskedAt{0};
 
     // Given up on by the caller: the call under way plays nothing more once it is back, and the
     // thread then ends.
@@ -176,6 +187,27 @@ void PulseOutput::Link::serve() {
 }
 
 PulseOutput::Loader PulseOutput::defaultLoader() { return &PulseLibrary::Get; }
+
+void PulseOutput::behindUnansweredDrain(const std::stop_token& stop) {
+    for (bool sayAgain = true; unanswered_ && link_; sayAgain = false) {
+        const std::shared_ptr<const Pcm> phrase = std::move(unanswered_);
+        const Clock::rep asked = link_->drainAskedAt;
+        const Clock::time_point givenUp = Clock::time_point(Clock::duration(asked)) + drainPatience;
+        while (link_->drainAskedAt == asked && asked != 0 && Clock::now() < givenUp &&
+               !stop.stop_requested()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (link_->drainAskedAt != asked || asked == 0) return;
+        // Never answered: the call is left to its thread with its stream, and the phrase is said
+        // again on a new one. Every such drain PipeWire's server left unanswered was of a phrase
+        // that never reached the device, though the server had taken it as if playing.
+        link_->abandoned = true;
+        link_->quit();
+        link_.reset();
+        if (!sayAgain || stop.stop_requested()) return;
+        play(*phrase, stop);
+    }
+}
 
 PulseOutput::PulseOutput(QString server, Loader load)
     : server_(std::move(server)), load_(load), silence_(std::make_shared<Silence>()) {}
@@ -279,15 +311,18 @@ void PulseOutput::Link::disconnect() {
 
 bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop,
                                  Clock::duration margin, int& error) {
-    enum Waited { Played, Stopped, Failed };
+    enum Waited { Played, KeptBack, Stopped, Failed };
     const auto stopped = [&] { return stop.stop_requested() || abandoned; };
     const auto us = [&](std::size_t samples) { return pa_usec_t(pcm.timeOf(samples).count()); };
     std::size_t written = 0;
     std::optional<pa_usec_t> lastLeft;  // what the server had to play when last asked
+    bool seenPlaying = false;
+    int unchanged = 0;  // looks in a row that found as much left as the one before
     // Until the server has no more than `left` still to play; a stop is looked for meanwhile.
     // Each time the server has less to play than before, the device is playing: the call is
     // then due once what is left has been heard, and a margin.
     const auto playDownTo = [&](pa_usec_t left) {
+        unchanged = 0;
         for (;;) {
             if (stopped()) return Stopped;
             const pa_usec_t now = pa->simple_get_latency(stream, &error);
@@ -295,9 +330,15 @@ bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop,
             if (lastLeft && now < *lastLeft) {
                 const pa_usec_t toHear = now + us(pcm.samples.size()) - us(written);
                 dueWithin(std::chrono::microseconds(toHear) + margin);
+                seenPlaying = true;
             }
+            unchanged = lastLeft && now == *lastLeft ? unchanged + 1 : 0;
             lastLeft = now;
             if (now <= left) return Played;
+            if (written == pcm.samples.size() && seenPlaying && unchanged >= HeldLooks &&
+                now <= HeldTailUs) {
+                return KeptBack;
+            }
             std::this_thread::sleep_for(
                 std::chrono::microseconds(std::min<pa_usec_t>(now - left, 10'000)));
         }
@@ -320,10 +361,29 @@ bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop,
         written = at + n;
         if (lastLeft) *lastLeft += us(n);
     }
-    const Waited w = playDownTo(DrainWithinUs);
-    if (w != Played) return ended(w);
+    Waited w = playDownTo(DrainWithinUs);
+    if (w == KeptBack) {
+        // More silence than is kept back: once no more than that is left, the phrase is heard.
+        const pa_usec_t quietUs = *lastLeft + PushOutUs;
+        const std::vector<std::int16_t> quiet(
+            std::size_t(std::int64_t(pcm.sampleRate) * std::int64_t(quietUs) / 1'000'000));
+        if (pa->simple_write(stream, quiet.data(), quiet.size() * sizeof(std::int16_t), &error) <
+            0) {
+            return false;
+        }
+        *lastLeft += pa_usec_t(pcm.timeOf(quiet.size()).count());
+        w = playDownTo(pa_usec_t(pcm.timeOf(quiet.size()).count()));
+        if (w == Played) {
+            heardWhole = true;
+            return pa->simple_flush(stream, &error) >= 0;
+        }
+    }
+    if (w != Played && w != KeptBack) return ended(w);
     heardWhole = true;
-    return pa->simple_drain(stream, &error) >= 0;
+    drainAskedAt = Clock::now().time_since_epoch().count();
+    const bool drained = pa->simple_drain(stream, &error) >= 0;
+    drainAskedAt = 0;
+    return drained;
 }
 
 bool PulseOutput::Link::reconnectWithin(std::chrono::milliseconds patience, int sampleRate,
@@ -372,6 +432,7 @@ PulseOutput::Link::Outcome PulseOutput::Link::play(const Pcm& pcm, const std::st
 
 void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
     if (pcm.samples.empty()) return;
+    behindUnansweredDrain(stop);
     const auto l = link();
     auto phrase = std::make_shared<const Pcm>(pcm);
     auto promise = std::make_shared<std::promise<Link::Outcome>>();
@@ -393,9 +454,10 @@ void PulseOutput::play(const Pcm& pcm, std::stop_token stop) {
                                       : now - began > reconnectPatience + length + stallMargin;
         if (overdue && l->heardWhole) {
             // Heard to the end: the call finishes on its thread, with the stream, and the next
-            // phrase waits its turn behind it, watched from nothing, not from this one's end.
+            // phrase waits its turn behind it.
             l->heardWhole = false;
             l->idle();
+            if (l->drainAskedAt != 0) unanswered_ = phrase;
             silence_->heard();
             return;
         }

@@ -58,6 +58,10 @@ class PulseOutput final : public AudioOutput {
     // How much longer than itself a phrase may take to play before its device is taken for
     // stalled, and the phrase for over.
     std::chrono::milliseconds stallMargin{1000};
+    // How long a phrase heard to its end may wait for its drain before the next phrase goes on a
+    // new stream: long enough for a sleeping device to wake (PulseAudio's null sink sleeps for
+    // two seconds), short enough that the player is not left waiting.
+    std::chrono::milliseconds drainPatience{2500};
 
     void play(const Pcm& pcm, std::stop_token stop = {}) override;
     bool connected() const;
@@ -71,11 +75,15 @@ class PulseOutput final : public AudioOutput {
     struct Silence;
     static Loader defaultLoader();
     std::shared_ptr<Link> link();
+    // Waits for the drain of a phrase heard before, until `drainPatience` is up.
+    void behindUnansweredDrain(const std::stop_token& stop);
 
     QString server_;
     Loader load_;
     std::shared_ptr<Link> link_;
     std::shared_ptr<Silence> silence_;
+    // The phrase before, while its drain may still be under way.
+    std::shared_ptr<const Pcm> unanswered_;
     std::chrono::milliseconds restAfter_{60'000};
 };
 
