@@ -623,9 +623,15 @@ class Recording:
         import array
         self.path = os.path.join(desktop.dir, f"heard-{time.monotonic_ns()}.raw")
         self.file = open(self.path, "wb")
+        # PulseAudio hands the monitor over every 10 ms, so the recording's length is "now" to
+        # within that. PipeWire's PulseAudio server, asked for as little, loses pieces of it:
+        # over a 14-answer game the silences between phrases came out 128 to 162 ms where the
+        # game leaves 155 or more, and now and then two phrases ran together. At 50 ms they
+        # come out as PulseAudio's do.
+        latency = 50 if desktop.sound_server == "pipewire" else 10
         self.proc = subprocess.Popen(
             ["parec", f"--device={sink}.monitor", "--raw", "--format=s16le",
-             f"--rate={RATE}", "--channels=1", "--latency-msec=10"],
+             f"--rate={RATE}", "--channels=1", f"--latency-msec={latency}"],
             env=desktop.env, stdout=self.file, stderr=subprocess.DEVNULL)
         desktop.procs.append(self.proc)
         self._samples = array.array("h")

@@ -203,10 +203,9 @@ def seen_on_screen(picture, window, line):
 
 
 def gnome_game_on_pipewire():
-    """The GNOME game heard through PipeWire and its PulseAudio server, as GNOME plays it. Known
-    to fail about one game in two: that server now and then never answers the game's drain (the
-    next word six seconds late, or lost) and keeps a phrase's last part of a period back until
-    one (the device taken for stalled, the next word a second late)."""
+    """The GNOME game heard through PipeWire and its PulseAudio server, as GNOME plays it: that
+    server keeps a phrase's last part of a period back until the stream is written to again, and
+    now and then takes a phrase as if playing, plays nothing and never answers its drain."""
     gnome(sound="pipewire")
 
 
@@ -394,8 +393,7 @@ def sound_server_restarts(wayland=False):
 
 def gnome_sound_restarts():
     """As sound_server_restarts, on GNOME: PipeWire, its session manager and its PulseAudio
-    server killed together and started again, the sink found anew. Known to fail now and then,
-    as gnome_game_on_pipewire does."""
+    server killed together and started again, the sink found anew."""
     sound_server_restarts(wayland="gnome")
 
 
