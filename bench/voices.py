@@ -64,35 +64,56 @@ class Neighbours:
         return sorted(found - same - {word})
 
 
-def decoder():
-    from pocketsphinx import Decoder
-    c = Decoder.default_config()
-    c.set_string("-hmm", os.path.join(MODEL, "en-us"))
-    c.set_string("-dict", os.path.join(MODEL, "cmudict-en-us.dict"))
-    c.set_string("-lm", os.path.join(MODEL, "en-us.lm.bin"))
-    c.set_string("-logfn", "/dev/null")
-    d = Decoder(c)
-    return d, d.get_search()
+class Decoder:
+    """Debian's recogniser through its C library (libpocketsphinx3, there on Debian 12 and 13
+    alike; the Python binding is not packaged for 13): a language model for open vocabulary, and
+    a grammar set for one utterance at a time."""
 
+    def __init__(self):
+        import ctypes
+        base = ctypes.CDLL("libsphinxbase.so.3")
+        self.ps = ps = ctypes.CDLL("libpocketsphinx.so.3")
+        ps.ps_args.restype = ctypes.c_void_p
+        base.cmd_ln_init.restype = ctypes.c_void_p
+        ps.ps_init.restype = ctypes.c_void_p
+        ps.ps_init.argtypes = [ctypes.c_void_p]
+        ps.ps_get_search.restype = ctypes.c_char_p
+        ps.ps_get_hyp.restype = ctypes.c_char_p
+        for name in ("ps_get_search", "ps_get_hyp", "ps_set_jsgf_string", "ps_set_search",
+                     "ps_start_utt", "ps_end_utt", "ps_process_raw"):
+            getattr(ps, name).argtypes = None
+        options = {"-hmm": os.path.join(MODEL, "en-us"),
+                   "-dict": os.path.join(MODEL, "cmudict-en-us.dict"),
+                   "-lm": os.path.join(MODEL, "en-us.lm.bin"), "-logfn": "/dev/null"}
+        args = [ctypes.c_char_p(x.encode()) for kv in options.items() for x in kv]
+        config = base.cmd_ln_init(None, ctypes.c_void_p(ps.ps_args()), 1, *args, None)
+        self.d = ctypes.c_void_p(ps.ps_init(config))
+        if not config or not self.d.value:
+            raise RuntimeError("the recogniser did not start")
+        self.lm = ps.ps_get_search(self.d)
 
-def decode(d, search, raw, grammar=None):
-    if grammar is not None:
-        d.set_jsgf_string("choice", "#JSGF V1.0;\ngrammar choice;\npublic <u> = " + grammar + ";\n")
-        d.set_search("choice")
-    else:
-        d.set_search(search)
-    d.start_utt()
-    d.process_raw(raw, False, True)
-    d.end_utt()
-    h = d.hyp()
-    return h.hypstr.split() if h is not None else []
+    def decode(self, raw, grammar=None):
+        import ctypes
+        ps, d = self.ps, self.d
+        if grammar is not None:
+            ps.ps_set_jsgf_string(d, b"choice", ("#JSGF V1.0;\ngrammar choice;\npublic <u> = " +
+                                                grammar + ";\n").encode())
+            ps.ps_set_search(d, b"choice")
+        else:
+            ps.ps_set_search(d, self.lm)
+        ps.ps_start_utt(d)
+        ps.ps_process_raw(d, ctypes.c_char_p(raw), ctypes.c_size_t(len(raw) // 2), 0, 1)
+        ps.ps_end_utt(d)
+        score = ctypes.c_int32()
+        h = ps.ps_get_hyp(d, ctypes.byref(score))
+        return h.decode().split() if h else []
 
 
 def judge_voice(job):
     """Every item of one voice: (set, word) -> (right against neighbours, right in open
     vocabulary)."""
     audio, items = job
-    d, lm = decoder()
+    d = Decoder()
     out = {}
     for key, word, near in items:
         path = os.path.join(audio, word + ".raw")
@@ -100,8 +121,8 @@ def judge_voice(job):
             continue
         with open(path, "rb") as f:
             raw = f.read()
-        picked = decode(d, lm, raw, "spell word ( " + " | ".join([word] + near) + " )")
-        heard = decode(d, lm, raw)
+        picked = d.decode(raw, "spell word ( " + " | ".join([word] + near) + " )")
+        heard = d.decode(raw)
         out[key] = (bool(picked) and picked[-1] == word, bool(heard) and heard[-1] == word)
     return os.path.basename(audio), out
 
@@ -124,7 +145,7 @@ def human_items(neighbours):
 
 def judge_human(neighbours):
     """(right, of) for the words that are not function words, and for every word."""
-    d, lm = decoder()
+    d = Decoder()
     content, every = [0, 0], [0, 0]
     for words, raw in human_items(neighbours):
         for i, word in enumerate(words):
@@ -133,7 +154,7 @@ def judge_human(neighbours):
                 continue
             grammar = " ".join(words[:i] + ["( " + " | ".join([word] + near) + " )"] +
                                words[i + 1:])
-            picked = decode(d, lm, raw, grammar)
+            picked = d.decode(raw, grammar)
             right = len(picked) == len(words) and picked[i] == word
             for tally in [every] + ([content] if word not in FUNCTION_WORDS else []):
                 tally[0] += right
