@@ -371,8 +371,8 @@ bool PulseOutput::Link::playOnce(const Pcm& pcm, const std::stop_token& stop,
             0) {
             return false;
         }
-        *lastLeft += pa_usec_t(pcm.timeOf(quiet.size()).count());
-        w = playDownTo(pa_usec_t(pcm.timeOf(quiet.size()).count()));
+        *lastLeft += us(quiet.size());
+        w = playDownTo(us(quiet.size()));
         if (w == Played) {
             heardWhole = true;
             return pa->simple_flush(stream, &error) >= 0;

@@ -75,7 +75,8 @@ class PulseOutput final : public AudioOutput {
     struct Silence;
     static Loader defaultLoader();
     std::shared_ptr<Link> link();
-    // Waits for the drain of a phrase heard before, until `drainPatience` is up.
+    // Waits for the drain of the phrase before, until `drainPatience` is up; one never answered
+    // leaves its stream behind, and that phrase is said again on a new one.
     void behindUnansweredDrain(const std::stop_token& stop);
 
     QString server_;
